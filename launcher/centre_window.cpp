@@ -1,0 +1,12 @@
+#include "centring.h"
+#include "dialogs.h"
+#include "state.h"
+
+void CentreOnDesktop(HWND window, int extent)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int x = CentredOffset(DesktopRect.right, rect.right - rect.left + extent);
+    const int y = CentredOffset(DesktopRect.bottom, rect.bottom - rect.top + extent);
+    SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}

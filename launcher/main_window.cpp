@@ -1,0 +1,123 @@
+// DLG_MAIN: the title picture, play, install or uninstall, and exit.
+#include "../installer/installer.h"
+#include "../resources/ids.h"
+#include "centring.h"
+#include "dialogs.h"
+#include "state.h"
+#include "texts.h"
+
+static const char kEngine[] = "VGX.EXE";
+static const char kInstalledEngine[] = "\\VGX.EXE";  // appended to InstallPath
+
+// Draws the middle of the picture 1:1 over the whole client area.
+static void PaintPicture(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    SelectPalette(dc, PicturePalette, FALSE);
+    RealizePalette(dc);
+    RECT client;
+    GetClientRect(window, &client);
+    // The source origin of a bottom-up DIB counts rows from its bottom.
+    const int xs = CentredOffset(PictureInfo.bmiHeader.biWidth, client.right);
+    const int ys = CentredOffset(PictureInfo.bmiHeader.biHeight, client.bottom);
+    StretchDIBits(dc, 0, 0, client.right, client.bottom, xs, ys, client.right, client.bottom, PictureBits,
+                  (const BITMAPINFO*)&PictureInfo, DIB_RGB_COLORS, SRCCOPY);
+    EndPaint(window, &paint);
+}
+
+// Realises the picture's palette in the foreground and repaints if that
+// changed any system colour.
+static void RealizePicturePalette(HWND window)
+{
+    HDC dc = GetDC(window);
+    HPALETTE previous = SelectPalette(dc, PicturePalette, FALSE);
+    const UINT changed = RealizePalette(dc);
+    SelectPalette(dc, previous, FALSE);
+    ReleaseDC(window, dc);
+    if (changed != 0)
+        InvalidateRect(window, NULL, TRUE);
+}
+
+// Starts the engine, installed or from the current directory, and closes the
+// launcher whether or not it started.
+static void Play(HWND window)
+{
+    char engine[sizeof InstallPath + sizeof kInstalledEngine];
+    char message[sizeof engine + sizeof kTextEngineMissing];
+    char commandLine[] = "VGX Kirasol";
+    if (IsInstalled) {
+        lstrcpyA(engine, InstallPath);
+        lstrcatA(engine, kInstalledEngine);
+    } else {
+        lstrcpyA(engine, kEngine);
+    }
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (CreateProcessA(engine, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        lstrcpyA(message, engine);
+        lstrcatA(message, kTextEngineMissing);
+        MessageBoxA(window, message, AppTitle, MB_OK);
+    }
+    EndDialog(window, 0);
+}
+
+static void InstallOrUninstall(HWND window)
+{
+    if (IsInstalled) {
+        if (UninstallCommand(window) == 1) {
+            SetDlgItemTextA(window, IDC_INSTALL, kLabelInstall);
+            IsInstalled = 0;
+        }
+    } else if (InstallCommand(window) == 1) {
+        SetDlgItemTextA(window, IDC_INSTALL, kLabelUninstall);
+        IsInstalled = 1;
+    }
+}
+
+INT_PTR CALLBACK DlgMainProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        if (IsInstalled)
+            SetDlgItemTextA(window, IDC_INSTALL, kLabelUninstall);
+        SetWindowTextA(window, AppTitle);
+        CentreOnDesktop(window, kMainWindowExtent);
+        break;
+    case WM_PAINT:
+        PaintPicture(window);
+        break;
+    case WM_QUERYNEWPALETTE:
+        RealizePicturePalette(window);
+        break;
+    case WM_PALETTECHANGED:
+        if ((HWND)wParam != window)  // not after our own realisation
+            RealizePicturePalette(window);
+        break;
+    case WM_SYSCOMMAND:
+        if (wParam == SC_CLOSE)
+            EndDialog(window, 0);
+        break;
+    case WM_COMMAND:
+        // The whole wParam: only clicks (notification 0) act, and IDCANCEL
+        // from Escape is ignored.
+        switch (wParam) {
+        case IDC_PLAY:
+            Play(window);
+            break;
+        case IDC_INSTALL:
+            InstallOrUninstall(window);
+            break;
+        case IDC_EXIT:
+            EndDialog(window, 0);
+            break;
+        }
+        break;
+    }
+    return FALSE;
+}

@@ -1,0 +1,43 @@
+// The program's entry: start-up in one straight run, the main window's modal
+// loop, at most one message, clean-up, exit code 0 on every path.
+#include "../installer/installer.h"
+#include "../resources/ids.h"
+#include "dialogs.h"
+#include "picture.h"
+#include "state.h"
+#include "texts.h"
+#include "version.h"
+
+enum StartupOutcome { kStartupFailed, kStartupTooOld, kStartupRan };
+
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    StartupOutcome outcome = kStartupFailed;
+    AppInstance = instance;
+
+    if (!LoadStringA(AppInstance, IDS_TITLE, AppTitle, sizeof AppTitle) ||
+        !LoadStringA(AppInstance, IDS_INSTALL_PATH, DefaultInstallPath, sizeof DefaultInstallPath) ||
+        !LoadStringA(AppInstance, IDS_SOURCE_DIR, SourceDir, sizeof SourceDir))
+        goto report;
+    if (!IsWindowsVersionSupported(GetVersion())) {
+        outcome = kStartupTooOld;
+        goto report;
+    }
+    SetCurrentDirectoryA(SourceDir);
+    GetWindowRect(GetDesktopWindow(), &DesktopRect);
+    ReadInstallRecord();
+    if (!LoadPicture())
+        goto report;
+    if (DialogBoxParamA(AppInstance, "DLG_MAIN", NULL, DlgMainProc, 0) == -1)
+        goto report;
+    outcome = kStartupRan;
+
+report:
+    // After the main window is gone and before anything is released.
+    if (outcome == kStartupFailed)
+        MessageBoxA(NULL, kTextSystemFault, AppTitle, MB_ICONINFORMATION);
+    else if (outcome == kStartupTooOld)
+        MessageBoxA(NULL, kTextWindowsTooOld, AppTitle, MB_ICONINFORMATION);
+    ReleasePicture();
+    return 0;
+}

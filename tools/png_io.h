@@ -1,0 +1,29 @@
+// PNG files through libpng, for the picture tools.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    uint8_t red, green, blue;
+};
+
+// An 8-bit picture: palette indices with their palette, or true colour.
+struct Image {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool indexed = false;
+    std::vector<Rgb> palette;      // indexed: up to 256 entries
+    std::vector<uint8_t> indices;  // indexed: width x height, top row first
+    std::vector<Rgb> colours;      // true colour: width x height, top row first
+};
+
+// Reads any PNG: palette images keep their indices (bit depths below 8 are
+// widened), everything else becomes 8-bit RGB with alpha dropped. On failure
+// returns false with a message in `error`.
+bool ReadPng(const std::string& path, Image* image, std::string* error);
+
+// Writes an 8-bit palette PNG of width x height indices.
+bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
+                     const uint8_t* indices, std::string* error);
