@@ -39,3 +39,14 @@ endfunction()
 # The stand-in for the game engine.
 add_executable(VGX WIN32 ${CMAKE_SOURCE_DIR}/tools/vgx_standin.cpp)
 set_target_properties(VGX PROPERTIES OUTPUT_NAME VGX SUFFIX .EXE)
+
+# Drives windows the way a player does; the tests and the demo use it.
+add_library(window_driver STATIC
+  tools/windriver/driver.cpp
+  tools/windriver/message_box.cpp
+  tools/windriver/windows_text.cpp)
+target_include_directories(window_driver PUBLIC tools/windriver)
+target_compile_definitions(window_driver PUBLIC STRICT WIN32_LEAN_AND_MEAN NOMINMAX)
+add_executable(WINWAIT tools/windriver/winwait.cpp)
+target_link_libraries(WINWAIT PRIVATE window_driver)
+set_target_properties(WINWAIT PROPERTIES OUTPUT_NAME WINWAIT SUFFIX .EXE)

@@ -1,7 +1,9 @@
 // make_art: draws each product's title picture and icon, deterministically.
 //
-//   make_art Q3|KRN OUTDIR   writes OUTDIR/backcg.bin, OUTDIR/icon.ico and
-//                            OUTDIR/title.png
+//   make_art Q3|KRN OUTDIR [PREVIEW.png]
+//
+// writes OUTDIR/backcg.bin and OUTDIR/icon.ico (resources/<product> holds the
+// committed ones) and, if asked, the picture as a PNG.
 //
 // A night landscape with a planet, hills, water and the product's name. The
 // resource size of each product is fixed, so after drawing, the water's
@@ -287,6 +289,7 @@ void DrawTitle(Canvas& canvas, const char* text, int scale, int top, int ramp, i
     }
 }
 
+// A bevelled frame with a rivet every 40 pixels.
 void DrawFrame(Canvas& canvas)
 {
     canvas.Ramp(kFrame, 20, {40, 40, 48}, {230, 220, 190});
@@ -301,6 +304,12 @@ void DrawFrame(Canvas& canvas)
             canvas.At(kWidth - 1 - ring, y) = uint8_t(index);
         }
     }
+    for (int y = 20; y < kHeight - 4; y += 40) {
+        canvas.At(1, y) = canvas.At(kWidth - 2, y) = uint8_t(kFrame + 6);
+        canvas.At(2, y) = canvas.At(kWidth - 3, y) = uint8_t(kFrame + 9);
+    }
+    for (int x = 20; x < kWidth - 4; x += 40)
+        canvas.At(x, 1) = canvas.At(x, kHeight - 2) = uint8_t(kFrame + 6);
 }
 
 void Draw(Canvas& canvas, const Scheme& scheme, int sparkles)
@@ -423,8 +432,8 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: make_art Q3|KRN OUTDIR\n");
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr, "usage: make_art Q3|KRN OUTDIR [PREVIEW.png]\n");
         return 2;
     }
     const Scheme* scheme = nullptr;
@@ -450,9 +459,12 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> resource = BuildBackcg(palette, EncodeRle(canvas.pixels.data(), kWidth, kHeight));
     const std::string dir = argv[2];
     std::string error;
-    if (!WriteFile(dir + "/backcg.bin", resource) || !WriteFile(dir + "/icon.ico", MakeIcon(*scheme)) ||
-        !WriteIndexedPng(dir + "/title.png", kWidth, kHeight, canvas.palette, canvas.pixels.data(), &error)) {
-        fprintf(stderr, "make_art: cannot write into %s %s\n", dir.c_str(), error.c_str());
+    if (!WriteFile(dir + "/backcg.bin", resource) || !WriteFile(dir + "/icon.ico", MakeIcon(*scheme))) {
+        fprintf(stderr, "make_art: cannot write into %s\n", dir.c_str());
+        return 1;
+    }
+    if (argc == 4 && !WriteIndexedPng(argv[3], kWidth, kHeight, canvas.palette, canvas.pixels.data(), &error)) {
+        fprintf(stderr, "make_art: %s\n", error.c_str());
         return 1;
     }
     printf("%s: %zu bytes\n", scheme->name, resource.size());

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs each fuzz target for a while on a corpus seeded with the products'
+# pictures and small hand-made ones. Any crash or sanitizer report fails.
+#   tests/fuzz/run.sh BUILD_DIR SECONDS
+set -u
+build=$1
+seconds=$2
+here=$(cd "$(dirname "$0")" && pwd)
+resources="$here/../../resources"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A tiny BACKCG: zero palette, one picture of 4 x 2 pixels, two literals.
+seeds="$work/backcg"
+mkdir -p "$seeds"
+cp "$resources/Q3/backcg.bin" "$seeds/q3"
+cp "$resources/KRN/backcg.bin" "$seeds/krn"
+{
+    head -c 768 /dev/zero
+    printf '\001\000\000\000\004\000\000\000\000\000\000\000\004\000\002\000AAAABBBB'
+} >"$seeds/tiny"
+
+status=0
+for target in backcg_fuzz; do
+    corpus="$work/$target"
+    mkdir -p "$corpus"
+    cp "$seeds"/* "$corpus/"
+    echo "fuzzing $target for $seconds s"
+    if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+        -artifact_prefix="$work/" "$corpus" >"$work/$target.log" 2>&1; then
+        tail -n 40 "$work/$target.log"
+        status=1
+    else
+        grep -E "stat::number_of_executed_units|Done" "$work/$target.log" | tail -n 2
+    fi
+done
+exit $status

@@ -1,0 +1,283 @@
+// The real programs, started under Wine from a disc folder and driven like a
+// player would: start-up, the main window, play, and how the launcher ends.
+#include <gtest/gtest.h>
+
+#include "../../launcher/texts.h"
+#include "../../resources/ids.h"
+#include "driver.h"
+#include "support/files.h"
+#include "support/launch.h"
+#include "windows_text.h"
+
+namespace {
+
+class LauncherTest : public ::testing::TestWithParam<const Product*> {
+protected:
+    const Product& product() const { return *GetParam(); }
+    std::string ProgramOn(const std::string& disc) const { return disc + "\\" + product().exe; }
+
+    void SetUp() override
+    {
+        DeleteProductKey(product());
+        DeleteFileA(EngineLogPath().c_str());
+    }
+
+    // Starts the product from a fresh disc folder and waits for its main window.
+    HWND StartMain(Launch& run)
+    {
+        EXPECT_TRUE(run.Started());
+        HWND main = run.Driver().WaitForDialog(IDC_PLAY);
+        EXPECT_TRUE(main != NULL) << "the main window did not appear";
+        return main;
+    }
+
+    void RecordInstall(const std::string& dir)
+    {
+        SetProductValue(product(), "InstallDir", REG_SZ, dir + std::string(1, '\0'));
+    }
+};
+
+std::string Engine() { return ReadBytes(EngineLogPath()); }
+
+TEST_P(LauncherTest, ShowsTitleAndLabelsAndExitsWithZero)
+{
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(ShowBytes(WindowText(main)), ShowBytes(product().title));
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_PLAY))), ShowBytes("プレイ(&P)"));
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))), ShowBytes(kLabelInstall));
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_EXIT))), ShowBytes("終了(&X)"));
+
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_FALSE(run.Driver().MessageBoxWithin(0));
+}
+
+TEST_P(LauncherTest, CentresItsWindowOnTheDesktop)
+{
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    RECT desktop, window;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(main, &window);
+    const LONG width = window.right - window.left, height = window.bottom - window.top;
+    EXPECT_EQ(window.left, (desktop.right - width) / 2);
+    EXPECT_EQ(window.top, (desktop.bottom - height) / 2);
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
+TEST_P(LauncherTest, FirstStartCreatesTheKeyEmptyWithItsClass)
+{
+    ASSERT_FALSE(ProductKeyExists(product()));
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(ProductKeyExists(product()));
+    EXPECT_EQ(ProductKeyClass(product()), "VGX");
+    EXPECT_EQ(ProductValueCount(product()), 0u);
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
+TEST_P(LauncherTest, FindsTheRecordAfterOtherValuesBeforeTheWindowShows)
+{
+    // Wine enumerates values alphabetically: these come before "InstallDir".
+    SetProductValue(product(), "AAA", REG_SZ, std::string("x", 2));
+    SetProductValue(product(), "Foo", REG_DWORD, std::string(4, '\1'));
+    RecordInstall("C:\\Games\\Somewhere");
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = run.Driver().WaitForDialogWindow(IDC_PLAY);
+    ASSERT_TRUE(main);
+    // The label is switched in WM_INITDIALOG, before the window is shown.
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))), ShowBytes(kLabelUninstall));
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
+TEST_P(LauncherTest, NameThatDiffersOnlyInCaseIsNotTheRecord)
+{
+    SetProductValue(product(), "INSTALLDIR", REG_SZ, std::string("C:\\Games\\X", 11));
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))), ShowBytes(kLabelInstall));
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
+TEST_P(LauncherTest, RefusesWindowsOlderThan351)
+{
+    SetWindowsVersion(product().exe, "win31");
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    const SeenBox box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window) << "no message";
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes("このバージョンのＷｉｎｄｏｗｓでは動作しません。"));
+    EXPECT_EQ(ShowBytes(box.caption), ShowBytes(product().title));
+    EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+    EXPECT_FALSE(run.Driver().WaitForDialog(IDC_PLAY, 0));
+    Answer(box, IDOK);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_FALSE(ProductKeyExists(product())) << "the version test comes before the registry";
+}
+
+TEST_P(LauncherTest, Runs351And40)
+{
+    for (const char* version : {"nt351", "nt40"}) {
+        SCOPED_TRACE(version);
+        SetWindowsVersion(product().exe, version);
+        const std::string disc = MakeDisc(product(), false);
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        Click(main, IDC_EXIT);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+    }
+}
+
+TEST_P(LauncherTest, PlayWithoutEngineSaysSoPlainlyAndEnds)
+{
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_PLAY);
+    const SeenBox box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes("VGX.EXEが在りません"));
+    EXPECT_EQ(ShowBytes(box.caption), ShowBytes(product().title));
+    EXPECT_TRUE(HasStyle(box, MB_OK)) << Describe(box);
+    Answer(box, IDOK);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
+TEST_P(LauncherTest, PlayStartsTheEngineFromTheDiscAndEnds)
+{
+    const std::string disc = MakeDisc(product(), true);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_PLAY);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
+    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+    EXPECT_FALSE(run.Driver().MessageBoxWithin(0));
+}
+
+TEST_P(LauncherTest, InstalledPlayStartsTheRecordedEngineInTheDiscFolder)
+{
+    const std::string installed = TestDir() + "\\installed";
+    FreshDir(installed);
+    CopyInto(ExeDir() + "\\VGX.EXE", installed);
+    RecordInstall(installed);
+    const std::string disc = MakeDisc(product(), false);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_PLAY);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
+    // The engine inherits the launcher's directory, not the install directory.
+    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+}
+
+TEST_P(LauncherTest, InstalledPlayWithoutEngineNamesTheFullPath)
+{
+    const std::string installed = TestDir() + "\\gone";
+    RecordInstall(installed);
+    const std::string disc = MakeDisc(product(), true);
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_PLAY);
+    const SeenBox box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes(installed + "\\VGX.EXEが在りません"));
+    EXPECT_TRUE(HasStyle(box, MB_OK)) << Describe(box);
+    Answer(box, IDOK);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_TRUE(Engine().empty()) << "the disc's engine must not start instead";
+}
+
+TEST_P(LauncherTest, RecordWithoutTerminatorGetsOneAndOverlongRecordsAreNotInstalls)
+{
+    struct Case {
+        const char* what;
+        std::string data;
+        DWORD type;
+        bool installed;
+    };
+    const Case cases[] = {
+        {"short binary value without NUL", "C:\\NoNul", REG_BINARY, true},
+        {"260 bytes without NUL", "C:\\" + std::string(257, 'a'), REG_BINARY, false},
+        {"300-byte path", "C:\\" + std::string(296, 'b') + std::string(1, '\0'), REG_SZ, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        DeleteProductKey(product());
+        SetProductValue(product(), "InstallDir", test.type, test.data);
+        const std::string disc = MakeDisc(product(), false);
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))),
+                  ShowBytes(test.installed ? kLabelUninstall : kLabelInstall));
+        Click(main, IDC_PLAY);
+        const SeenBox box = run.Driver().WaitForMessageBox();
+        ASSERT_TRUE(box.window);
+        // The path played is complete and terminated, never garbage.
+        EXPECT_EQ(ShowBytes(box.text),
+                  ShowBytes(test.installed ? test.data + "\\VGX.EXEが在りません" : "VGX.EXEが在りません"));
+        Answer(box, IDOK);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+    }
+}
+
+TEST_P(LauncherTest, EscapeDoesNothingWhileTheCloseCommandsClose)
+{
+    const std::string disc = MakeDisc(product(), true);
+    {
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        PostMessageA(GetDlgItem(main, IDC_PLAY), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(run.WaitForExit(500), DWORD(STILL_ACTIVE)) << "Escape closed the launcher";
+        EXPECT_TRUE(IsWindowVisible(main));
+        // A close-box click arrives as SC_CLOSE.
+        PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+    }
+    {
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        // Alt+F4: a system key with the context (Alt) bit set.
+        PostMessageA(main, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+    }
+    {
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        // Enter with no other button focused presses the default button: play.
+        PostMessageA(GetDlgItem(main, IDC_PLAY), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+        EXPECT_TRUE(WaitFor([] { return !Engine().empty(); })) << "Enter did not play";
+    }
+    EXPECT_TRUE(Engine().find("VGX Kirasol") == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn),
+                         [](const ::testing::TestParamInfo<const Product*>& info) { return std::string(info.param->name); });
+
+}  // namespace

@@ -1,0 +1,304 @@
+// Start-up in-process: WinMain runs on a thread of this test program, which
+// carries the Q3 resources, while the test drives its windows. Failures that
+// Wine cannot cause (a missing string, no palette, no memory, a broken
+// picture, a dialog that cannot be created) are made by patching the
+// program's imports.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../launcher/state.h"
+#include "../../launcher/texts.h"
+#include "../../picture/backcg.h"
+#include "../../picture/rle.h"
+#include "../../resources/ids.h"
+#include "driver.h"
+#include "support/files.h"
+#include "support/import_patch.h"
+#include "support/in_process.h"
+#include "windows_text.h"
+
+extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+// What the watched imports saw, in order, and how they are told to fail.
+std::vector<std::string> events;
+UINT failingString;
+bool failPalette, failAlloc, failLock, failDialog, serveBrokenPicture;
+std::string brokenPicture;
+
+std::map<std::string, std::unique_ptr<ImportPatch>> patches;
+#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
+
+int WINAPI LoadStringWatch(HINSTANCE instance, UINT id, LPSTR buffer, int size)
+{
+    events.push_back("LoadStringA " + std::to_string(id));
+    return id == failingString ? 0 : REAL(LoadStringA)(instance, id, buffer, size);
+}
+HPALETTE WINAPI CreatePaletteWatch(const LOGPALETTE* palette)
+{
+    events.push_back("CreatePalette");
+    return failPalette ? NULL : REAL(CreatePalette)(palette);
+}
+HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
+{
+    events.push_back("GlobalAlloc");
+    return failAlloc ? NULL : REAL(GlobalAlloc)(flags, size);
+}
+LPVOID WINAPI GlobalLockWatch(HGLOBAL block) { return failLock ? NULL : REAL(GlobalLock)(block); }
+INT_PTR WINAPI DialogBoxParamWatch(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM lParam)
+{
+    return failDialog ? -1 : REAL(DialogBoxParamA)(instance, name, owner, proc, lParam);
+}
+LPVOID WINAPI LockResourceWatch(HGLOBAL resource)
+{
+    return serveBrokenPicture ? (LPVOID)brokenPicture.data() : REAL(LockResource)(resource);
+}
+DWORD WINAPI SizeofResourceWatch(HMODULE module, HRSRC resource)
+{
+    return serveBrokenPicture ? (DWORD)brokenPicture.size() : REAL(SizeofResource)(module, resource);
+}
+int WINAPI MessageBoxWatch(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    events.push_back("MessageBoxA");
+    return REAL(MessageBoxA)(owner, text, caption, style);
+}
+BOOL WINAPI GlobalUnlockWatch(HGLOBAL block)
+{
+    events.push_back("GlobalUnlock");
+    return REAL(GlobalUnlock)(block);
+}
+HGLOBAL WINAPI GlobalFreeWatch(HGLOBAL block)
+{
+    events.push_back("GlobalFree");
+    return REAL(GlobalFree)(block);
+}
+BOOL WINAPI DeleteObjectWatch(HGDIOBJ object)
+{
+    events.push_back("DeleteObject");
+    return REAL(DeleteObject)(object);
+}
+BOOL WINAPI FreeResourceWatch(HGLOBAL resource)
+{
+    events.push_back("FreeResource");
+    return REAL(FreeResource)(resource);
+}
+
+void Watch(const char* dll, const char* function, void* replacement)
+{
+    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
+    EXPECT_TRUE(patch->Applied()) << function;
+    patches[function] = std::move(patch);
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        events.clear();
+        failingString = 0;
+        failPalette = failAlloc = failLock = failDialog = serveBrokenPicture = false;
+        AppTitle[0] = DefaultInstallPath[0] = SourceDir[0] = InstallPath[0] = '\0';
+        IsInstalled = 0;
+        DeleteProductKey(kQ3);
+    }
+
+    // Runs WinMain on its own thread; `drive` plays the player meanwhile.
+    template <class Drive>
+    int RunWinMain(Drive drive)
+    {
+        Watch("USER32.dll", "LoadStringA", (void*)LoadStringWatch);
+        Watch("GDI32.dll", "CreatePalette", (void*)CreatePaletteWatch);
+        Watch("KERNEL32.dll", "GlobalAlloc", (void*)GlobalAllocWatch);
+        Watch("KERNEL32.dll", "GlobalLock", (void*)GlobalLockWatch);
+        Watch("USER32.dll", "DialogBoxParamA", (void*)DialogBoxParamWatch);
+        Watch("KERNEL32.dll", "LockResource", (void*)LockResourceWatch);
+        Watch("KERNEL32.dll", "SizeofResource", (void*)SizeofResourceWatch);
+        Watch("USER32.dll", "MessageBoxA", (void*)MessageBoxWatch);
+        Watch("KERNEL32.dll", "GlobalUnlock", (void*)GlobalUnlockWatch);
+        Watch("KERNEL32.dll", "GlobalFree", (void*)GlobalFreeWatch);
+        Watch("GDI32.dll", "DeleteObject", (void*)DeleteObjectWatch);
+        Watch("KERNEL32.dll", "FreeResource", (void*)FreeResourceWatch);
+
+        const int result = RunWhileDriving(
+            [] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
+        patches.clear();
+        return result;
+    }
+
+    // Expects the failure message, answers it and checks that the program ends.
+    void ExpectFailureMessage(const char* text, const char* caption)
+    {
+        const int result = RunWinMain([&](const WindowDriver& driver) {
+            const SeenBox box = driver.WaitForMessageBox();
+            ASSERT_TRUE(box.window) << "no message";
+            EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
+            EXPECT_EQ(ShowBytes(box.caption), ShowBytes(caption));
+            EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+            Answer(box, IDOK);
+        });
+        EXPECT_EQ(result, 0);
+    }
+
+    size_t Count(const std::string& event) const
+    {
+        size_t count = 0;
+        for (const std::string& seen : events)
+            count += seen == event;
+        return count;
+    }
+
+    // The events from the message box on: the clean-up that followed it.
+    std::vector<std::string> AfterMessage() const
+    {
+        for (size_t i = 0; i < events.size(); ++i)
+            if (events[i] == "MessageBoxA")
+                return std::vector<std::string>(events.begin() + i, events.end());
+        return events;
+    }
+};
+
+const char kQ3Title[] = "ＶＡＲＮＯ－Ｑ３の起動とインストール";
+
+TEST_F(StartupTest, AMissingStringEndsStartUpAndTheLaterOnesAreNotLoaded)
+{
+    failingString = IDS_TITLE;
+    ExpectFailureMessage(kTextSystemFault, "");  // the title is still empty
+    EXPECT_EQ(Count("LoadStringA 2"), 0u);
+
+    for (UINT id : {IDS_INSTALL_PATH, IDS_SOURCE_DIR}) {
+        SCOPED_TRACE(id);
+        SetUp();
+        failingString = id;
+        ExpectFailureMessage(kTextSystemFault, kQ3Title);
+        EXPECT_EQ(Count("LoadStringA 3"), id == IDS_SOURCE_DIR ? 1u : 0u);
+        EXPECT_FALSE(ProductKeyExists(kQ3)) << "nothing after the strings may run";
+        EXPECT_EQ(Count("FreeResource"), 0u);
+    }
+}
+
+TEST_F(StartupTest, NoPaletteEndsStartUpAndReleasesTheResource)
+{
+    failPalette = true;
+    ExpectFailureMessage(kTextSystemFault, kQ3Title);
+    EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "FreeResource"}));
+}
+
+TEST_F(StartupTest, NoPictureMemoryEndsStartUpAndReleasesWhatWasMade)
+{
+    failAlloc = true;
+    ExpectFailureMessage(kTextSystemFault, kQ3Title);
+    EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "DeleteObject", "FreeResource"}));
+
+    SetUp();
+    failLock = true;  // allocated but not locked: the block is freed at once
+    ExpectFailureMessage(kTextSystemFault, kQ3Title);
+    EXPECT_EQ(Count("GlobalFree"), 1u);
+    EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "DeleteObject", "FreeResource"}));
+}
+
+TEST_F(StartupTest, AMainWindowThatCannotBeCreatedIsAFailure)
+{
+    failDialog = true;
+    ExpectFailureMessage(kTextSystemFault, kQ3Title);
+    EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "GlobalUnlock", "GlobalFree", "DeleteObject",
+                                                        "FreeResource"}));
+}
+
+// A valid picture resource to break: the one linked into this program.
+std::string LinkedPicture()
+{
+    HRSRC found = FindResourceA(NULL, "BACKCG", (LPCSTR)RT_RCDATA);
+    const char* bytes = (const char*)LockResource(LoadResource(NULL, found));
+    return std::string(bytes, SizeofResource(NULL, found));
+}
+
+TEST_F(StartupTest, AMalformedPictureEndsStartUpBeforeAnythingIsDecoded)
+{
+    const std::string good = LinkedPicture();
+    ASSERT_EQ(good.size(), 130431u);
+    auto setOffset = [](std::string bytes, uint32_t offset) {
+        memcpy(&bytes[772], &offset, 4);
+        return bytes;
+    };
+    auto setWidth = [](std::string bytes, uint16_t width) {
+        memcpy(&bytes[780], &width, 2);
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", std::string()},
+        {"palette only", good.substr(0, 768)},
+        {"offset past the end", setOffset(good, 0x7FFFFFF0)},
+        {"offset that wraps", setOffset(good, 0xFFFFFFFF)},
+        {"width 0", setWidth(good, 0)},
+        {"width 582", setWidth(good, 582)},
+        {"last byte missing", good.substr(0, good.size() - 1)},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        SetUp();
+        brokenPicture = test.bytes;
+        serveBrokenPicture = true;
+        ExpectFailureMessage(kTextSystemFault, kQ3Title);
+        EXPECT_EQ(Count("CreatePalette"), 0u);
+        EXPECT_EQ(Count("GlobalAlloc"), 0u);
+        EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "FreeResource"}));
+    }
+}
+
+TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
+{
+    const std::string resource = LinkedPicture();
+    BackcgPicture layout;
+    ASSERT_EQ(CheckBackcg((const uint8_t*)resource.data(), resource.size(), &layout).status, BackcgStatus::Ok);
+    std::vector<uint8_t> topDown(580 * 440);
+    DecodeRle(topDown.data(), layout.picture, 580);
+
+    const int result = RunWinMain([&](const WindowDriver& driver) {
+        HWND main = driver.WaitForDialog(IDC_PLAY);
+        ASSERT_TRUE(main);
+        const BITMAPINFOHEADER& header = PictureInfo.bmiHeader;
+        EXPECT_EQ(header.biSize, 40u);
+        EXPECT_EQ(header.biWidth, 580);
+        EXPECT_EQ(header.biHeight, 440);
+        EXPECT_EQ(header.biPlanes, 1);
+        EXPECT_EQ(header.biBitCount, 8);
+        EXPECT_EQ(header.biCompression, DWORD(BI_RGB));
+        EXPECT_EQ(header.biSizeImage | header.biXPelsPerMeter | header.biYPelsPerMeter | header.biClrUsed |
+                      header.biClrImportant,
+                  0u);
+        for (int i = 0; i < 256; ++i) {
+            const uint8_t* entry = layout.palette + 3 * i;
+            const RGBQUAD& colour = PictureInfo.bmiColors[i];
+            ASSERT_EQ(colour.rgbBlue | colour.rgbGreen << 8 | colour.rgbRed << 16 | colour.rgbReserved << 24,
+                      entry[0] | entry[1] << 8 | entry[2] << 16)
+                << "colour " << i;
+            const PALETTEENTRY& logical = PictureLogPalette.palPalEntry[i];
+            if (i >= 10 && i < 246) {
+                EXPECT_EQ(logical.peRed | logical.peGreen << 8 | logical.peBlue << 16, entry[2] | entry[1] << 8 | entry[0] << 16)
+                    << "palette entry " << i;
+                EXPECT_EQ(logical.peFlags, PC_NOCOLLAPSE);
+            }
+        }
+        EXPECT_EQ(PictureLogPalette.palVersion, 0x300);
+        EXPECT_EQ(PictureLogPalette.palNumEntries, 256);
+        for (int row = 0; row < 440; ++row)
+            ASSERT_EQ(memcmp(PictureBits + size_t(row) * 580, &topDown[size_t(439 - row) * 580], 580), 0) << "row " << row;
+        Click(main, IDC_EXIT);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Count("MessageBoxA"), 0u);
+    const std::vector<std::string> last(events.end() - 4, events.end());
+    EXPECT_EQ(last, (std::vector<std::string>{"GlobalUnlock", "GlobalFree", "DeleteObject", "FreeResource"}));
+    EXPECT_TRUE(PictureBits == NULL && PicturePalette == NULL && PictureResData == NULL);
+}
+
+}  // namespace

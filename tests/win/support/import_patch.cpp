@@ -1,0 +1,53 @@
+#include "import_patch.h"
+
+#include <cstring>
+
+namespace {
+
+void Store(void** slot, void* value)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+// The import address table slot of dll!function in the main program.
+void** FindSlot(const char* dll, const char* function)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR* import = (IMAGE_IMPORT_DESCRIPTOR*)(base + directory.VirtualAddress);
+         import->Name != 0; ++import) {
+        if (lstrcmpiA((const char*)(base + import->Name), dll) != 0)
+            continue;
+        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + import->OriginalFirstThunk);
+        IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + import->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const IMAGE_IMPORT_BY_NAME* name = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
+            if (strcmp((const char*)name->Name, function) == 0)
+                return (void**)&slots->u1.Function;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement)
+{
+    slot_ = FindSlot(dll, function);
+    if (slot_) {
+        original_ = *slot_;
+        Store(slot_, replacement);
+    }
+}
+
+ImportPatch::~ImportPatch()
+{
+    if (slot_)
+        Store(slot_, original_);
+}

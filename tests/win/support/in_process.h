@@ -1,0 +1,32 @@
+// Running the program's own code in this test process: its GUI on a thread
+// of its own, the test playing the player from the main thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "driver.h"
+
+// Presses whatever ends the windows still open in this process: No or OK on
+// message boxes, cancel (402) or exit (300) on dialogs. For tests that stop
+// early, so that the program's thread can end.
+void CloseEverything(const std::atomic<bool>& done);
+
+// Runs `program` (returning int) on its own thread while `drive` gets a
+// driver for this process's windows; returns the program's result.
+template <class Program, class Drive>
+int RunWhileDriving(Program program, Drive drive)
+{
+    std::atomic<bool> done{false};
+    int result = -1;
+    std::thread gui([&] {
+        result = program();
+        done = true;
+    });
+    drive(WindowDriver(GetCurrentProcessId()));
+    CloseEverything(done);
+    gui.join();
+    return result;
+}

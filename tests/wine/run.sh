@@ -1,0 +1,36 @@
+#!/bin/sh
+# Runs one Windows program under 64-bit Wine in a prefix of its own, copied
+# from a ready template, and ends that prefix's server afterwards. ctest uses
+# it as the emulator of every Windows test; the exit status is the program's.
+#
+#   WINE_TEMPLATE  ready prefix to copy (made on first use if missing)
+#   DISPLAY        the X server (an Xvfb started by tests/wine/xvfb.sh)
+#   WINE_DEPTH=8   use the 8-bit X server in DISPLAY8 instead
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+template=${WINE_TEMPLATE:-$here/../../build/wine-template}
+if [ "${WINE_DEPTH:-24}" = 8 ]; then
+    DISPLAY=${DISPLAY8:-}
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    echo "run.sh: no X display; start one with tests/wine/xvfb.sh (without it every dialog fails at once)" >&2
+    exit 1
+fi
+"$here/template.sh" "$template" || exit 1
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-test.XXXXXX")
+cp -a "$template/." "$prefix/"
+if [ "${WINE_DEPTH:-24}" = 8 ]; then
+    # Without a window manager nobody installs a window's colormap, so Wine
+    # keeps its own: the system palette then changes as on a palette device.
+    printf '\n[Software\\\\Wine\\\\X11 Driver] 0\n"PrivateColorMap"="Y"\n' >>"$prefix/user.reg"
+fi
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64 \
+    LANG=ja_JP.UTF-8 DISPLAY
+unset LC_ALL LC_CTYPE
+/usr/lib/wine/wine64 "$@"
+status=$?
+/usr/lib/wine/wineserver -k 2>/dev/null
+/usr/lib/wine/wineserver -w 2>/dev/null
+rm -rf "$prefix"
+exit $status
