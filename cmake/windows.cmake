@@ -9,14 +9,18 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # The launcher and installer code, shared by both products and the
 # in-process tests.
 add_library(program OBJECT
-  launcher/centre_window.cpp
+  launcher/dialog_helpers.cpp
   launcher/main_window.cpp
   launcher/picture.cpp
   launcher/state.cpp
   launcher/winmain.cpp
-  installer/commands_stub.cpp
+  installer/copy_dialog.cpp
+  installer/install_command.cpp
+  installer/install_math.cpp
   installer/install_record.cpp
-  installer/paths.cpp)
+  installer/paths.cpp
+  installer/select_dialog.cpp
+  installer/uninstall.cpp)
 target_compile_options(program PRIVATE -fno-exceptions -fno-rtti)
 target_compile_definitions(program PUBLIC STRICT WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(program PUBLIC picture)

@@ -2,6 +2,60 @@
 
 #include <cstring>
 
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+size_t NextSeparator(const char* path, size_t from)
+{
+    for (size_t at = from; path[at] != '\0'; ++at) {
+        if (path[at] == '\\')
+            return at;
+        if (IsLeadByte(uint8_t(path[at])) && path[at + 1] != '\0')
+            ++at;  // the trail byte may be 0x5C
+    }
+    return kNoSeparator;
+}
+
+bool IsRootPath(const char* path)
+{
+    size_t at = 0;
+    int floor = 0;  // components a UNC path needs before it is below its share
+    if (((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':')
+        at = 2;
+    else if (IsSeparator(path[0]) && IsSeparator(path[1]))
+        floor = 2;
+    int depth = 0;
+    while (path[at] != '\0') {
+        while (IsSeparator(path[at]))
+            ++at;
+        if (path[at] == '\0')
+            break;
+        const size_t start = at;
+        while (path[at] != '\0' && !IsSeparator(path[at]))
+            at += IsLeadByte(uint8_t(path[at])) && path[at + 1] != '\0' ? 2 : 1;
+        const size_t length = at - start;
+        if (length == 2 && path[start] == '.' && path[start + 1] == '.')
+            depth = depth > 0 ? depth - 1 : 0;
+        else if (!(length == 1 && path[start] == '.'))
+            ++depth;
+    }
+    return depth <= floor;
+}
+
+bool JoinPath(char* out, size_t capacity, const char* first, const char* second, const char* third)
+{
+    const size_t a = strlen(first), b = strlen(second), c = strlen(third);
+    if (a + b + c >= capacity)
+        return false;
+    memcpy(out, first, a);
+    memcpy(out + a, second, b);
+    memcpy(out + a + b, third, c + 1);
+    return true;
+}
+
 bool TerminateRecordPath(char* path, uint32_t length, uint32_t capacity)
 {
     if (length < capacity) {

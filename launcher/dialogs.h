@@ -1,5 +1,5 @@
-// The three dialog procedures, exported by name from the program, and the
-// placement they share.
+// The three dialog procedures, exported by name from the program, and what
+// every window of the program shares: placement and message boxes.
 #pragma once
 
 #include <windows.h>
@@ -13,3 +13,10 @@ __declspec(dllexport) INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message,
 // Centres a window on DesktopRect without resizing it. `extent` is added to
 // its width and height first (see centring.h).
 void CentreOnDesktop(HWND window, int extent);
+
+// A notice or failure: an information box with the product title as caption.
+void Notify(HWND owner, const char* text);
+
+// A question with Yes and No; true only for Yes. `defaultButton` is 0 (Yes)
+// or MB_DEFBUTTON2 (No).
+bool Ask(HWND owner, const char* question, UINT defaultButton);

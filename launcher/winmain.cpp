@@ -35,9 +35,9 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 report:
     // After the main window is gone and before anything is released.
     if (outcome == kStartupFailed)
-        MessageBoxA(NULL, kTextSystemFault, AppTitle, MB_ICONINFORMATION);
+        Notify(NULL, kTextSystemFault);
     else if (outcome == kStartupTooOld)
-        MessageBoxA(NULL, kTextWindowsTooOld, AppTitle, MB_ICONINFORMATION);
+        Notify(NULL, kTextWindowsTooOld);
     ReleasePicture();
     return 0;
 }

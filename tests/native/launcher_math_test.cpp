@@ -1,9 +1,6 @@
-// The launcher's and installer's portable arithmetic.
+// The launcher's portable arithmetic: centring and the version test.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "../../installer/paths.h"
 #include "../../launcher/centring.h"
 #include "../../launcher/version.h"
 
@@ -29,19 +26,6 @@ TEST(WindowsVersion, Accepts351AndLater)
     EXPECT_TRUE(IsWindowsVersionSupported(0x05650004));   // 4.0 build 1381
     EXPECT_TRUE(IsWindowsVersionSupported(0x1DB10106));   // 6.1
     EXPECT_FALSE(IsWindowsVersionSupported(0xFFFF0002));  // 2.0 with any high word
-}
-
-TEST(RecordPath, IsCompleteOnlyWhenItsTerminatorFits)
-{
-    char path[8];
-    memset(path, 'x', sizeof path);
-    EXPECT_TRUE(TerminateRecordPath(path, 3, sizeof path));  // no NUL of its own: gets one
-    EXPECT_STREQ(path, "xxx");
-    memcpy(path, "C:\\A\0zzz", 8);
-    EXPECT_TRUE(TerminateRecordPath(path, 8, sizeof path));  // fills the buffer, NUL inside
-    EXPECT_STREQ(path, "C:\\A");
-    memset(path, 'y', sizeof path);
-    EXPECT_FALSE(TerminateRecordPath(path, 8, sizeof path));  // fills it without one
 }
 
 }  // namespace

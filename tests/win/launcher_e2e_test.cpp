@@ -277,6 +277,57 @@ TEST_P(LauncherTest, EscapeDoesNothingWhileTheCloseCommandsClose)
     EXPECT_TRUE(Engine().find("VGX Kirasol") == 0);
 }
 
+TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
+{
+    const std::string disc = MakeDisc(product(), true);
+    WriteBytes(disc + "\\DATA.DAT", std::string(200000, 'd'));
+    Launch run(ProgramOn(disc), disc);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_INSTALL);
+    HWND select = run.Driver().WaitForDialog(IDC_START);
+    ASSERT_TRUE(select);
+    const std::string proposed = WindowText(GetDlgItem(select, IDC_PATH));
+    EXPECT_EQ(proposed, std::string("C:") + product().installPath);
+    Click(select, IDC_START);
+    SeenBox box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes("ディレクトリ\"" + proposed + "\"にインストールを行います。"));
+    Answer(box, IDYES);
+    box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes("インストールが終了しました。"));
+    EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+    Answer(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelUninstall; }));
+    for (const char* name : {product().exe, "VGX.EXE", "DATA.DAT"})
+        EXPECT_TRUE(ReadBytes(proposed + "\\" + name) == ReadBytes(disc + "\\" + name)) << name;
+    std::string record;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadProductValue(product(), "InstallDir", &record, &type));
+    EXPECT_EQ(record, proposed + std::string(1, '\0'));
+
+    // A second start finds the record; uninstall removes the copy.
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    Launch again(ProgramOn(disc), disc);
+    main = StartMain(again);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))), ShowBytes(kLabelUninstall));
+    Click(main, IDC_INSTALL);
+    box = again.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes("アンインストールを実行しますか？"));
+    Answer(box, IDYES);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }));
+    EXPECT_FALSE(Exists(proposed));
+    EXPECT_FALSE(ReadProductValue(product(), "InstallDir", &record, &type));
+    Click(main, IDC_PLAY);  // from the disc again
+    EXPECT_EQ(again.WaitForExit(), 0u);
+    ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
+    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn),
                          [](const ::testing::TestParamInfo<const Product*>& info) { return std::string(info.param->name); });
 

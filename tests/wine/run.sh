@@ -6,6 +6,9 @@
 #   WINE_TEMPLATE  ready prefix to copy (made on first use if missing)
 #   DISPLAY        the X server (an Xvfb started by tests/wine/xvfb.sh)
 #   WINE_DEPTH=8   use the 8-bit X server in DISPLAY8 instead
+#   WINE_SMALL_DRIVE=SIZE   map drive T: to a tmpfs of that size (such as
+#                  256k), for tests of a full drive; where mounting is not
+#                  permitted T: is missing and those tests skip themselves
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 template=${WINE_TEMPLATE:-$here/../../build/wine-template}
@@ -25,6 +28,16 @@ if [ "${WINE_DEPTH:-24}" = 8 ]; then
     # keeps its own: the system palette then changes as on a palette device.
     printf '\n[Software\\\\Wine\\\\X11 Driver] 0\n"PrivateColorMap"="Y"\n' >>"$prefix/user.reg"
 fi
+small=""
+if [ -n "${WINE_SMALL_DRIVE:-}" ]; then
+    mkdir "$prefix/small"
+    if mount -t tmpfs -o "size=$WINE_SMALL_DRIVE" tmpfs "$prefix/small" 2>/dev/null; then
+        small="$prefix/small"
+        ln -s "$small" "$prefix/dosdevices/t:"
+    else
+        echo "run.sh: mounting a tmpfs is not permitted here, so drive T: is missing" >&2
+    fi
+fi
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64 \
     LANG=ja_JP.UTF-8 DISPLAY
 unset LC_ALL LC_CTYPE
@@ -32,5 +45,6 @@ unset LC_ALL LC_CTYPE
 status=$?
 /usr/lib/wine/wineserver -k 2>/dev/null
 /usr/lib/wine/wineserver -w 2>/dev/null
+[ -n "$small" ] && umount "$small"
 rm -rf "$prefix"
 exit $status

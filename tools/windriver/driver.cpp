@@ -97,7 +97,11 @@ HWND FindMainWindow(DWORD timeoutMs)
 
 void Click(HWND dialog, int controlId) { PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0); }
 
-void Answer(const SeenBox& box, int button) { Click(box.window, button); }
+void Answer(const SeenBox& box, int button)
+{
+    Click(box.window, button);
+    WaitFor([&] { return !IsWindow(box.window); });
+}
 
 void SetControlText(HWND dialog, int controlId, const std::string& text)
 {

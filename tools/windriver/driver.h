@@ -40,7 +40,8 @@ HWND FindMainWindow(DWORD timeoutMs = kWaitMs);
 // modal box it opens does not block the caller.
 void Click(HWND dialog, int controlId);
 
-// Answers a message box with IDOK, IDYES or IDNO.
+// Answers a message box with IDOK, IDYES or IDNO and waits until it is gone,
+// so that the next box waited for is a new one.
 void Answer(const SeenBox& box, int button);
 
 // Sets the text of a control of a dialog of any process.

@@ -20,7 +20,12 @@ Capture CaptureClient(HWND window)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = NULL;
-    HDC screen = GetDC(NULL);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    HWND source = owner == GetCurrentProcessId() ? window : NULL;
+    if (source)
+        origin = {0, 0};
+    HDC screen = GetDC(source);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -31,7 +36,7 @@ Capture CaptureClient(HWND window)
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(NULL, screen);
+    ReleaseDC(source, screen);
     for (DWORD& pixel : capture.pixels)
         pixel &= 0xFFFFFF;
     return capture;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-// A client area as the screen shows it, 0xRRGGBB, top row first.
+// A client area as painted, 0xRRGGBB, top row first: a window of this process
+// is read through its own DC, so windows in front of it do not matter;
+// another process's window only from the screen.
 struct Capture {
     int width = 0, height = 0;
     std::vector<DWORD> pixels;

@@ -1,0 +1,29 @@
+// The install command: the directory dialog, the copy dialog, then the
+// record, or the removal of a partial install.
+#include "../launcher/dialogs.h"
+#include "../launcher/state.h"
+#include "../launcher/texts.h"
+#include "installer.h"
+
+int InstallCommand(HWND owner)
+{
+    INT_PTR result = DialogBoxParamA(AppInstance, "DLG_SELECT", owner, DlgSelectProc, 0);
+    if (result == -1) {
+        Notify(owner, kTextDialogFailed);
+        return 0;
+    }
+    if (result != 1)
+        return 0;
+
+    result = DialogBoxParamA(AppInstance, "DLG_INST", owner, DlgInstallProc, 0);
+    if (result == -1) {
+        Notify(owner, kTextDialogFailed);  // the new directory stays, empty
+        return 0;
+    }
+    if (result != 1) {
+        RemoveInstallDir();  // its parents stay
+        return 0;
+    }
+    WriteInstallRecord();  // a failed write still leaves this run installed
+    return 1;
+}

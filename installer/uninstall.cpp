@@ -1,0 +1,40 @@
+// The uninstall command, and the removal of an install directory that both
+// uninstall and a failed or cancelled install use.
+#include "../launcher/dialogs.h"
+#include "../launcher/state.h"
+#include "../launcher/texts.h"
+#include "installer.h"
+#include "paths.h"
+
+int UninstallCommand(HWND owner)
+{
+    if (!Ask(owner, kTextUninstallQuestion, 0))
+        return 0;
+    RemoveInstallDir();
+    DeleteInstallRecord();  // whatever the removal achieved
+    return 1;
+}
+
+void RemoveInstallDir()
+{
+    // A damaged record could name a drive root: its files are never ours.
+    if (IsRootPath(InstallPath))
+        return;
+    if (RemoveDirectoryA(InstallPath))
+        return;  // it was empty
+
+    char path[kPathSize];
+    WIN32_FIND_DATAA entry;
+    HANDLE find = JoinPath(path, sizeof path, InstallPath, "\\*.*") ? FindFirstFileA(path, &entry)
+                                                                    : INVALID_HANDLE_VALUE;
+    if (find != INVALID_HANDLE_VALUE) {
+        // Plain files go; "." and "..", subdirectories and refused files stay.
+        // An entry whose path would not fit the buffer is left alone.
+        do {
+            if (JoinPath(path, sizeof path, InstallPath, "\\", entry.cFileName))
+                DeleteFileA(path);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(InstallPath);
+}

@@ -1,0 +1,630 @@
+// The whole install, in-process and through the main window: WinMain runs on
+// a thread of this program while the test presses install, picks the
+// directory, watches the copy, cancels it or lets it fail, and checks what
+// is left on disk, in the registry and on the install button. Patched
+// imports pause the copy at a chosen chunk, shorten a write, or count every
+// handle taken and released.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../../installer/install_math.h"
+#include "../../installer/installer.h"
+#include "../../launcher/state.h"
+#include "../../launcher/texts.h"
+#include "../../resources/ids.h"
+#include "driver.h"
+#include "support/files.h"
+#include "support/import_patch.h"
+#include "support/in_process.h"
+#include "support/launch.h"
+#include "support/product_state.h"
+#include "support/screen.h"
+#include "windows_text.h"
+
+extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+// --- The watched imports -------------------------------------------------
+
+std::map<std::string, std::unique_ptr<ImportPatch>> patches;
+#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
+
+std::atomic<int> finds, findCloses, opens, closes, allocations, frees;
+std::atomic<int> writes;
+bool failCopyBuffer;     // the copy dialog's 64 KiB block cannot be had
+const char* failDialog;  // the dialog template that cannot be created, or NULL
+int pauseAtWrite;    // the write that waits for the test, or 0
+int shortWriteAt;    // the write that takes one byte less, or 0
+HANDLE paused, resumed;
+
+HANDLE WINAPI FindFirstWatch(LPCSTR pattern, LPWIN32_FIND_DATAA entry)
+{
+    HANDLE find = REAL(FindFirstFileA)(pattern, entry);
+    finds += find != INVALID_HANDLE_VALUE;
+    return find;
+}
+BOOL WINAPI FindCloseWatch(HANDLE find)
+{
+    ++findCloses;
+    return REAL(FindClose)(find);
+}
+HFILE WINAPI OpenFileWatch(LPCSTR name, LPOFSTRUCT info, UINT style)
+{
+    const HFILE file = REAL(OpenFile)(name, info, style);
+    opens += file != HFILE_ERROR;
+    return file;
+}
+HFILE WINAPI CloseWatch(HFILE file)
+{
+    ++closes;
+    return REAL(_lclose)(file);
+}
+HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
+{
+    if (failCopyBuffer && size == 0x10000)
+        return NULL;
+    HGLOBAL block = REAL(GlobalAlloc)(flags, size);
+    allocations += block != NULL;
+    return block;
+}
+HGLOBAL WINAPI GlobalFreeWatch(HGLOBAL block)
+{
+    ++frees;
+    return REAL(GlobalFree)(block);
+}
+INT_PTR WINAPI DialogBoxWatch(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM lParam)
+{
+    if (failDialog && lstrcmpA(name, failDialog) == 0)
+        return -1;
+    return REAL(DialogBoxParamA)(instance, name, owner, procedure, lParam);
+}
+UINT WINAPI WriteWatch(HFILE file, LPCCH bytes, UINT count)
+{
+    const int write = ++writes;
+    if (write == pauseAtWrite) {
+        SetEvent(paused);
+        WaitForSingleObject(resumed, kWaitMs);
+    }
+    if (write == shortWriteAt && count > 1)
+        return REAL(_lwrite)(file, bytes, count - 1);
+    return REAL(_lwrite)(file, bytes, count);
+}
+
+void Watch(const char* dll, const char* function, void* replacement)
+{
+    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
+    EXPECT_TRUE(patch->Applied()) << function;
+    patches[function] = std::move(patch);
+}
+
+// --- Files -----------------------------------------------------------------
+
+std::string RandomBytes(size_t size, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(random());
+    return bytes;
+}
+
+// The plain files of the test source: their names and sizes.
+const std::vector<std::pair<std::string, size_t>> kPlainFiles = {
+    {"EMPTY.DAT", 0},       {"ONE.DAT", 1},       {"BELOW.DAT", 65535},
+    {"CHUNK.DAT", 65536},   {"ABOVE.DAT", 65537}, {"MOVIE.DAT", 3 * 1024 * 1024 + 12345},
+    {"READONLY.DAT", 1000},
+};
+
+bool IsDirectory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// --- The fixture -------------------------------------------------------------
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        disc_ = TestDir() + "\\disc";
+        FreshDir(disc_);
+        DeleteProductKey(kQ3);
+        PrepareProductState(disc_);
+        SetEnvironmentVariableA("VGX_LOG", EngineLogPath().c_str());
+        finds = findCloses = opens = closes = allocations = frees = writes = 0;
+        pauseAtWrite = shortWriteAt = 0;
+        failCopyBuffer = false;
+        failDialog = NULL;
+        paused = CreateEventA(NULL, FALSE, FALSE, NULL);
+        resumed = CreateEventA(NULL, FALSE, FALSE, NULL);
+        Watch("KERNEL32.dll", "FindFirstFileA", (void*)FindFirstWatch);
+        Watch("KERNEL32.dll", "FindClose", (void*)FindCloseWatch);
+        Watch("KERNEL32.dll", "OpenFile", (void*)OpenFileWatch);
+        Watch("KERNEL32.dll", "_lclose", (void*)CloseWatch);
+        Watch("KERNEL32.dll", "GlobalAlloc", (void*)GlobalAllocWatch);
+        Watch("KERNEL32.dll", "GlobalFree", (void*)GlobalFreeWatch);
+        Watch("KERNEL32.dll", "_lwrite", (void*)WriteWatch);
+        Watch("USER32.dll", "DialogBoxParamA", (void*)DialogBoxWatch);
+    }
+
+    void TearDown() override
+    {
+        patches.clear();
+        CloseHandle(paused);
+        CloseHandle(resumed);
+        // Every path out of every dialog released what it took.
+        EXPECT_EQ(findCloses, finds) << "find handles left open";
+        EXPECT_EQ(closes, opens) << "files left open";
+        EXPECT_EQ(frees, allocations) << "memory blocks left allocated";
+    }
+
+    void MakeSource()
+    {
+        uint32_t seed = 1;
+        for (const auto& [name, size] : kPlainFiles)
+            ASSERT_TRUE(WriteBytes(disc_ + "\\" + name, RandomBytes(size, seed++)));
+        SetFileAttributesA((disc_ + "\\READONLY.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+        WriteBytes(disc_ + "\\HIDDEN.DAT", "hidden");
+        SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        WriteBytes(disc_ + "\\SYSTEM.DAT", "system");
+        SetFileAttributesA((disc_ + "\\SYSTEM.DAT").c_str(), FILE_ATTRIBUTE_SYSTEM);
+        CreateDirectoryA((disc_ + "\\SUB").c_str(), NULL);
+        WriteBytes(disc_ + "\\SUB\\INNER.DAT", "inner");
+        ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", disc_));
+    }
+
+    // Runs the launcher in this process while `drive` plays its main window;
+    // the window is closed afterwards if the drive left it open.
+    template <class Drive>
+    void RunLauncher(Drive drive)
+    {
+        const int result = RunWhileDriving(
+            [] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); },
+            [&](const WindowDriver& driver) {
+                HWND main = driver.WaitForDialog(IDC_PLAY);
+                ASSERT_TRUE(main) << "no main window";
+                drive(driver, main);
+                if (IsWindow(main))
+                    Click(main, IDC_EXIT);
+            });
+        EXPECT_EQ(result, 0);
+    }
+
+    // Presses install, types `target`, starts and confirms; the copy dialog
+    // then runs (or the next message box is already up).
+    static void ChooseDirectory(const WindowDriver& driver, HWND main, const std::string& target)
+    {
+        Click(main, IDC_INSTALL);
+        HWND select = driver.WaitForDialog(IDC_START);
+        ASSERT_TRUE(select) << "no directory dialog";
+        SetControlText(select, IDC_PATH, target);
+        Click(select, IDC_START);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        ASSERT_EQ(question.buttons, UINT(MB_YESNO)) << Describe(question);
+        Answer(question, IDYES);
+    }
+
+    // Answers the notice that ends the copy, which must be `text`.
+    static void ExpectEnd(const WindowDriver& driver, const char* text)
+    {
+        const SeenBox box = driver.WaitForMessageBox();
+        ASSERT_TRUE(box.window) << "no message at the end of the copy";
+        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
+        EXPECT_EQ(ShowBytes(box.caption), ShowBytes(AppTitle));
+        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+        Answer(box, IDOK);
+    }
+
+    static std::string Label(HWND main) { return WindowText(GetDlgItem(main, IDC_INSTALL)); }
+
+    // The install command has returned once the button reads `label` (a
+    // failed one leaves the label and takes a moment to clean up).
+    static ::testing::AssertionResult LabelBecomes(HWND main, const char* label)
+    {
+        if (WaitFor([&] { return Label(main) == label; }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the button reads " << ShowBytes(Label(main));
+    }
+
+    std::string Record() const
+    {
+        std::string data;
+        DWORD type = 0;
+        return ReadProductValue(kQ3, "InstallDir", &data, &type) ? data : std::string("(none)");
+    }
+
+    // Waits for the paused write, lets `during` act, and lets the copy go on.
+    template <class During>
+    static void AtPause(During during)
+    {
+        ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the pause";
+        during();
+        SetEvent(resumed);
+    }
+
+    void ExpectCopied(const std::string& target) const
+    {
+        for (const auto& [name, size] : kPlainFiles) {
+            const std::string copy = ReadBytes(target + "\\" + name);
+            EXPECT_EQ(copy.size(), size) << name;
+            EXPECT_TRUE(copy == ReadBytes(disc_ + "\\" + name)) << name << " differs";
+        }
+    }
+
+    std::string disc_;
+};
+
+TEST_F(InstallTest, CopiesEveryPlainFileByteForByteRecordsItAndPlaysTheInstalledEngine)
+{
+    MakeSource();
+    const std::string target = TestDir() + "\\Games\\Q3";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextInstallDone);
+        ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
+        EXPECT_EQ(Record(), target + std::string(1, '\0'));
+        ExpectCopied(target);
+        EXPECT_TRUE(ReadBytes(target + "\\VGX.EXE") == ReadBytes(disc_ + "\\VGX.EXE"));
+        // Copies are plain files: the read-only one arrives writable.
+        EXPECT_EQ(GetFileAttributesA((target + "\\READONLY.DAT").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+        for (const char* left : {"HIDDEN.DAT", "SYSTEM.DAT", "SUB"})
+            EXPECT_FALSE(Exists(target + "\\" + left)) << left << " must not be copied";
+
+        // Play now starts the installed engine, at once.
+        DeleteFileA((disc_ + "\\VGX.EXE").c_str());
+        Click(main, IDC_PLAY);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(main); }));
+    });
+    ASSERT_TRUE(WaitFor([] { return !ReadBytes(EngineLogPath()).empty(); }));
+    EXPECT_EQ(ReadBytes(EngineLogPath()), "VGX Kirasol\t" + disc_ + "\r\n");
+}
+
+TEST_F(InstallTest, CancelAnsweredNoResumesWithNothingLostOrRepeated)
+{
+    MakeSource();
+    const std::string target = TestDir() + "\\Q3";
+    pauseAtWrite = 12;  // inside MOVIE.DAT, the large file
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+        ASSERT_TRUE(copy);
+        AtPause([&] { Click(copy, IDC_CANCEL); });
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
+        EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)) << Describe(question);
+        const int writesWhileAsking = writes;
+        EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
+        Answer(question, IDNO);
+        ExpectEnd(driver, kTextInstallDone);
+        EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+    });
+    ExpectCopied(target);
+}
+
+TEST_F(InstallTest, CancelAnsweredYesRemovesEverythingWrittenButTheParents)
+{
+    MakeSource();
+    const std::string parent = TestDir() + "\\parent";
+    const std::string target = parent + "\\Q3";
+    pauseAtWrite = 12;
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+        ASSERT_TRUE(copy);
+        AtPause([&] {
+            EXPECT_TRUE(Exists(target + "\\MOVIE.DAT"));  // the partial file
+            Click(copy, IDC_CANCEL);
+        });
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
+        EXPECT_FALSE(driver.MessageBoxWithin(300)) << "a cancel says nothing more";
+        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+    });
+    EXPECT_FALSE(Exists(target));
+    EXPECT_TRUE(IsDirectory(parent));
+    EXPECT_EQ(Record(), "(none)");
+    EXPECT_EQ(IsInstalled, 0);
+}
+
+TEST_F(InstallTest, ASourceWithNothingToCopySaysSoAndRemovesTheNewDirectory)
+{
+    WriteBytes(disc_ + "\\HIDDEN.DAT", "hidden");
+    SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryA((disc_ + "\\SUB").c_str(), NULL);
+    const std::string target = TestDir() + "\\Q3";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextNoFiles);
+        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+    });
+    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(Record(), "(none)");
+}
+
+TEST_F(InstallTest, AShortWriteIsAFailureAndIsRolledBack)
+{
+    MakeSource();
+    const std::string target = TestDir() + "\\Q3";
+    shortWriteAt = 5;
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextInstallFailed);
+        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+    });
+    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(Record(), "(none)");
+}
+
+TEST_F(InstallTest, AFullDriveFailsTheCopyAndNothingIsLeftOnIt)
+{
+    DWORD a, b, c, d;
+    if (!GetDiskFreeSpaceA("T:\\", &a, &b, &c, &d))
+        GTEST_SKIP() << "no small drive T: here (mounting a tmpfs is not permitted)";
+    WriteBytes(disc_ + "\\SMALL.DAT", RandomBytes(20000, 7));
+    WriteBytes(disc_ + "\\GROWS.DAT", RandomBytes(20000, 8));
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        Click(main, IDC_INSTALL);
+        HWND select = driver.WaitForDialog(IDC_START);
+        ASSERT_TRUE(select);
+        SetControlText(select, IDC_PATH, "T:\\Q3");
+        Click(select, IDC_START);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window) << "the drive was measured too small already";
+        // The source grows after it was measured: the drive fills mid-copy.
+        WriteBytes(disc_ + "\\GROWS.DAT", RandomBytes(2 * 1024 * 1024, 8));
+        Answer(question, IDYES);
+        ExpectEnd(driver, kTextInstallFailed);
+    });
+    EXPECT_FALSE(Exists("T:\\Q3"));
+    EXPECT_EQ(Record(), "(none)");
+}
+
+TEST_F(InstallTest, ASourceThatCannotBeOpenedFailsTheCopy)
+{
+    MakeSource();
+    // Held open without sharing, ONE.DAT cannot be opened for the copy.
+    HANDLE held = CreateFileA((disc_ + "\\ONE.DAT").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string target = TestDir() + "\\Q3";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextInstallFailed);
+    });
+    CloseHandle(held);
+    EXPECT_FALSE(Exists(target));
+}
+
+TEST_F(InstallTest, NoMemoryForTheCopyEndsItAndRemovesTheNewDirectory)
+{
+    MakeSource();
+    failCopyBuffer = true;
+    const std::string target = TestDir() + "\\Q3";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextNoMemory);
+    });
+    EXPECT_FALSE(Exists(target));
+}
+
+TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
+{
+    MakeSource();
+    for (const char* dialog : {"DLG_SELECT", "DLG_INST"}) {
+        SCOPED_TRACE(dialog);
+        failDialog = dialog;
+        const std::string target = TestDir() + "\\" + dialog;
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            if (dialog == std::string("DLG_SELECT"))
+                Click(main, IDC_INSTALL);
+            else
+                ChooseDirectory(driver, main, target);
+            const SeenBox box = driver.WaitForMessageBox();
+            ASSERT_TRUE(box.window);
+            EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextDialogFailed));
+            EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+            Answer(box, IDOK);
+            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+        });
+        EXPECT_EQ(Record(), "(none)");
+    }
+    // The directory made for a copy dialog that never opened stays, empty.
+    EXPECT_TRUE(IsDirectory(TestDir() + "\\DLG_INST"));
+}
+
+TEST_F(InstallTest, InstallUninstallAndInstallAgainRecordsTheNewDirectory)
+{
+    MakeSource();
+    const std::string first = TestDir() + "\\first", second = TestDir() + "\\second";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, first);
+        ExpectEnd(driver, kTextInstallDone);
+        ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
+        ASSERT_EQ(Record(), first + std::string(1, '\0'));
+
+        Click(main, IDC_INSTALL);  // now uninstall
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextUninstallQuestion));
+        EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION)) << Describe(question);
+        Answer(question, IDYES);
+        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        EXPECT_FALSE(Exists(first));
+        EXPECT_EQ(Record(), "(none)");
+
+        ChooseDirectory(driver, main, second);
+        ExpectEnd(driver, kTextInstallDone);
+        EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+    });
+    EXPECT_EQ(Record(), second + std::string(1, '\0'));
+    ExpectCopied(second);
+}
+
+// The bar's pixels along its middle row, as painted into the window: G for
+// pure green, . for the control's own dark colour (black on Windows, the
+// dark shadow colour on Wine). Its top and bottom rows must be all dark.
+std::string BarRow(HWND copy)
+{
+    const Capture bar = CaptureClient(GetDlgItem(copy, IDC_PROGRESS));
+    const DWORD dark = bar.At(0, 0);
+    std::string row;
+    for (int x = 0; x < bar.width; ++x) {
+        const DWORD pixel = bar.At(x, bar.height / 2);
+        row += pixel == 0x00FF00 ? 'G' : pixel == dark ? '.' : '?';
+        if (bar.At(x, 0) != dark || bar.At(x, bar.height - 1) != dark)
+            return "border broken at column " + std::to_string(x);
+    }
+    return row;
+}
+
+TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToItsFullWidth)
+{
+    // Plain files only, so that the whole total is copied.
+    WriteBytes(disc_ + "\\A.DAT", RandomBytes(700000, 1));
+    WriteBytes(disc_ + "\\B.DAT", RandomBytes(300000, 2));
+    const std::string target = TestDir() + "\\Q3";
+    pauseAtWrite = 6;
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+        ASSERT_TRUE(copy);
+        RECT inside;
+        GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
+        AtPause([&] {
+            // Five chunks are written and painted.
+            const std::string row = BarRow(copy);
+            const uint32_t width = ProgressWidth(inside.right - 2, 5 * 65536, 1000000);
+            EXPECT_EQ(row, "." + std::string(width, 'G') + std::string(inside.right - 2 - width, '.') + ".");
+        });
+        const SeenBox done = driver.WaitForMessageBox();
+        ASSERT_TRUE(done.window);
+        EXPECT_EQ(BarRow(copy), "." + std::string(inside.right - 2, 'G') + ".");
+        Answer(done, IDOK);
+    });
+}
+
+// --- The record and uninstall ---------------------------------------------------
+
+TEST_F(InstallTest, TheRecordIsTheStringAndItsNulInTheProductsKey)
+{
+    lstrcpyA(InstallPath, "C:\\Games\\KRN");
+    WriteInstallRecord();
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadProductValue(kQ3, "InstallDir", &data, &type));
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(data, std::string("C:\\Games\\KRN", 13));  // 12 characters and the NUL
+    EXPECT_EQ(ProductKeyClass(kQ3), "VGX");
+    DeleteInstallRecord();
+    EXPECT_EQ(ProductValueCount(kQ3), 0u);
+    EXPECT_TRUE(ProductKeyExists(kQ3)) << "only the value goes";
+}
+
+LONG WINAPI FailingCreateKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD)
+{
+    return ERROR_ACCESS_DENIED;
+}
+
+TEST_F(InstallTest, RegistryFailuresAreSilent)
+{
+    Watch("ADVAPI32.dll", "RegCreateKeyExA", (void*)FailingCreateKey);
+    lstrcpyA(InstallPath, "C:\\Games\\Q3");
+    WriteInstallRecord();
+    DeleteInstallRecord();
+    IsInstalled = 0;
+    ReadInstallRecord();
+    EXPECT_EQ(IsInstalled, 0);
+    EXPECT_FALSE(ProductKeyExists(kQ3));
+}
+
+TEST_F(InstallTest, UninstallAnsweredNoChangesNothing)
+{
+    const std::string installed = TestDir() + "\\installed";
+    FreshDir(installed);
+    WriteBytes(installed + "\\GAME.DAT", "game");
+    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ASSERT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelUninstall));
+        Click(main, IDC_INSTALL);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        Answer(question, IDNO);
+        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelUninstall));
+    });
+    EXPECT_TRUE(Exists(installed + "\\GAME.DAT"));
+    EXPECT_EQ(Record(), installed + std::string(1, '\0'));
+}
+
+TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsTheRecord)
+{
+    const std::string installed = TestDir() + "\\installed";
+    FreshDir(installed);
+    WriteBytes(installed + "\\GAME.DAT", "game");
+    WriteBytes(installed + "\\MORE.DAT", "more");
+    CreateDirectoryA((installed + "\\SAVES").c_str(), NULL);
+    WriteBytes(installed + "\\SAVES\\SLOT1.DAT", "save");
+    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        Click(main, IDC_INSTALL);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        EXPECT_FALSE(driver.MessageBoxWithin(300));
+    });
+    EXPECT_FALSE(Exists(installed + "\\GAME.DAT"));
+    EXPECT_FALSE(Exists(installed + "\\MORE.DAT"));
+    EXPECT_TRUE(Exists(installed + "\\SAVES\\SLOT1.DAT"));
+    EXPECT_TRUE(IsDirectory(installed));
+    EXPECT_EQ(Record(), "(none)");
+    EXPECT_TRUE(ProductKeyExists(kQ3));
+}
+
+TEST_F(InstallTest, UninstallOfADirectoryDeletedByHandForgetsTheRecordSilently)
+{
+    SetProductValue(kQ3, "InstallDir", REG_SZ, TestDir() + "\\gone" + std::string(1, '\0'));
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        Click(main, IDC_INSTALL);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        EXPECT_FALSE(driver.MessageBoxWithin(300));
+    });
+    EXPECT_EQ(Record(), "(none)");
+}
+
+TEST_F(InstallTest, ARootOrEmptyRecordDeletesNoFile)
+{
+    // The root of the current drive, named five ways.
+    const std::string marker = "C:\\KEEP-ME.TXT";
+    ASSERT_TRUE(WriteBytes(marker, "keep"));
+    for (const std::string& record : {std::string("C:\\"), std::string("C:"), std::string(""), std::string("\\"),
+                                      TestDir() + "\\..\\.."}) {
+        SCOPED_TRACE("record \"" + record + "\"");
+        SetProductValue(kQ3, "InstallDir", REG_SZ, record + std::string(1, '\0'));
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            Click(main, IDC_INSTALL);
+            const SeenBox question = driver.WaitForMessageBox();
+            ASSERT_TRUE(question.window);
+            Answer(question, IDYES);
+            EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        });
+        EXPECT_TRUE(Exists(marker));
+        EXPECT_EQ(Record(), "(none)");
+    }
+    DeleteFileA(marker.c_str());
+}
+
+}  // namespace

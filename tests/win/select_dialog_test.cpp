@@ -1,0 +1,308 @@
+// The install-directory dialog in-process: the real DLG_SELECT run by its
+// procedure on a thread of this program, played by the test, its message
+// boxes read (text, caption, exact style) and answered.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../launcher/dialogs.h"
+#include "../../launcher/state.h"
+#include "../../launcher/texts.h"
+#include "../../resources/ids.h"
+#include "driver.h"
+#include "support/files.h"
+#include "support/import_patch.h"
+#include "support/in_process.h"
+#include "support/launch.h"
+#include "support/product_state.h"
+#include "windows_text.h"
+
+namespace {
+
+// A file of `size` bytes, sparse where the filesystem allows.
+void MakeFile(const std::string& path, uint64_t size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    LARGE_INTEGER end;
+    end.QuadPart = LONGLONG(size);
+    SetFilePointerEx(file, end, NULL, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
+// The names in a directory, "." and ".." left out, sorted by Wine.
+std::vector<std::string> Names(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class SelectDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        source_ = TestDir() + "\\source";
+        FreshDir(source_);
+        MakeFile(source_ + "\\DATA.BIN", 97280 * 3);  // the size shows as 0.3
+        PrepareProductState(source_);
+    }
+
+    // Runs the dialog while `drive` plays it; returns its result.
+    template <class Drive>
+    INT_PTR Run(Drive drive)
+    {
+        return RunWhileDriving(
+            [] { return (int)DialogBoxParamA(GetModuleHandleA(NULL), "DLG_SELECT", NULL, DlgSelectProc, 0); },
+            [&](const WindowDriver& driver) {
+                HWND dialog = driver.WaitForDialog(IDC_START);
+                ASSERT_TRUE(dialog) << "the dialog did not open";
+                drive(driver, dialog);
+            });
+    }
+
+    // Types a path, presses start and reads the message that follows.
+    static SeenBox Try(const WindowDriver& driver, HWND dialog, const std::string& path)
+    {
+        SetControlText(dialog, IDC_PATH, path);
+        Click(dialog, IDC_START);
+        return driver.WaitForMessageBox();
+    }
+
+    // The box is the notice `text`; it is answered and the dialog stays.
+    static void ExpectNotice(const SeenBox& box, HWND dialog, const char* text)
+    {
+        ASSERT_TRUE(box.window) << "no message for " << ShowBytes(text);
+        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
+        EXPECT_EQ(ShowBytes(box.caption), ShowBytes(AppTitle));
+        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+        Answer(box, IDOK);
+        EXPECT_FALSE(IsWindow(box.window));
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog must stay open";
+    }
+
+    std::string source_;
+};
+
+TEST_F(SelectDialogTest, OpensCentredWithTheSizeTheDefaultDirectoryAndTheFocusOnIt)
+{
+    const INT_PTR result = Run([](const WindowDriver&, HWND dialog) {
+        RECT desktop, window;
+        GetWindowRect(GetDesktopWindow(), &desktop);
+        GetWindowRect(dialog, &window);
+        // The installer dialogs count one pixel more than their rectangle.
+        EXPECT_EQ(window.left, (desktop.right - (window.right - window.left + 1)) / 2);
+        EXPECT_EQ(window.top, (desktop.bottom - (window.bottom - window.top + 1)) / 2);
+        EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(dialog, IDC_SIZE_TEXT))),
+                  ShowBytes("インストールに必用な容量 =   0.3 M byte"));
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_PATH)), std::string(windows, 2) + "\\Program Files\\Tovak\\Q3");
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui);
+        EXPECT_EQ(gui.hwndFocus, GetDlgItem(dialog, IDC_PATH));
+        Click(dialog, IDC_CANCEL);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(installSize, 97280u * 3);
+}
+
+TEST_F(SelectDialogTest, SumsEveryEntryModulo2To32AndCutsTheSizeToTenths)
+{
+    const struct {
+        uint64_t bytes;
+        const char* shown;
+    } cases[] = {
+        {0, "  0.0"},
+        {97279, "  0.0"},
+        {97280, "  0.1"},
+        {513 * 97280 + 97279, " 51.3"},
+        {(uint64_t(1) << 32) + 7 * 97280, "  0.7"},  // 4 GiB falls out of the 32-bit sum
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.shown);
+        FreshDir(source_);
+        // A hidden file and a subdirectory count too (both empty here).
+        MakeFile(source_ + "\\A.BIN", test.bytes);
+        MakeFile(source_ + "\\HIDDEN.BIN", 0);
+        SetFileAttributesA((source_ + "\\HIDDEN.BIN").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        CreateDirectoryA((source_ + "\\SUB").c_str(), NULL);
+        Run([&](const WindowDriver&, HWND dialog) {
+            EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_SIZE_TEXT)),
+                      std::string("インストールに必用な容量 = ") + test.shown + " M byte");
+            Click(dialog, IDC_CANCEL);
+        });
+        EXPECT_EQ(installSize, uint32_t(test.bytes));
+    }
+}
+
+TEST_F(SelectDialogTest, AnEmptySourceEndsTheDialogAtOnce)
+{
+    // A drive root has no "." or "..": an empty one has no entry at all.
+    const std::string empty = "T:\\";
+    if (GetFileAttributesA(empty.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no empty drive T: here (mounting a tmpfs is not permitted)";
+    SetCurrentDirectoryA(empty.c_str());
+    const int result = RunWhileDriving(
+        [] { return (int)DialogBoxParamA(GetModuleHandleA(NULL), "DLG_SELECT", NULL, DlgSelectProc, 0); },
+        [](const WindowDriver& driver) {
+            const SeenBox box = driver.WaitForMessageBox();
+            ASSERT_TRUE(box.window);
+            EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextNoFiles));
+            EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+            Answer(box, IDOK);
+        });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
+{
+    const std::string base = TestDir();
+    CreateDirectoryA((base + "\\exists").c_str(), NULL);
+    Run([&](const WindowDriver& driver, HWND dialog) {
+        ExpectNotice(Try(driver, dialog, ""), dialog, kTextNoDirectory);
+        ExpectNotice(Try(driver, dialog, "\\\\server\\share\\x"), dialog, kTextNetworkDrive);
+        ExpectNotice(Try(driver, dialog, "Q:\\GAMES\\Q3"), dialog, kTextBadDrive);  // no drive behind Q:
+        // Confirmed, then refused: an existing directory is never accepted.
+        const SeenBox confirm = Try(driver, dialog, base + "\\exists");
+        ASSERT_TRUE(confirm.window);
+        Answer(confirm, IDYES);
+        ExpectNotice(driver.WaitForMessageBox(), dialog, kTextDirExists);
+
+        // A trailing backslash: the directory is made as its own parent first.
+        const std::string trailing = base + "\\GAMES\\";
+        for (int press = 0; press < 2; ++press) {
+            const SeenBox question = Try(driver, dialog, trailing);
+            ASSERT_TRUE(question.window);
+            Answer(question, IDYES);
+            ExpectNotice(driver.WaitForMessageBox(), dialog, kTextDirExists);
+        }
+        EXPECT_TRUE(IsDirectory(base + "\\GAMES"));
+
+        // A drive root cannot be made.
+        const SeenBox question = Try(driver, dialog, "C:\\");
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+        const SeenBox notice = driver.WaitForMessageBox();
+        ASSERT_TRUE(notice.window);
+        EXPECT_TRUE(notice.text == kTextDirExists || notice.text == kTextDirNotCreated) << ShowBytes(notice.text);
+        ExpectNotice(notice, dialog, notice.text.c_str());
+
+        Click(dialog, IDC_CANCEL);
+    });
+}
+
+TEST_F(SelectDialogTest, ReportsTooLittleFreeSpace)
+{
+    DWORD a, b, c, d;
+    if (!GetDiskFreeSpaceA("T:\\", &a, &b, &c, &d))
+        GTEST_SKIP() << "no small drive T: here (mounting a tmpfs is not permitted)";
+    MakeFile(source_ + "\\BIG.BIN", 4 << 20);  // more than the 256 KiB drive holds
+    Run([&](const WindowDriver& driver, HWND dialog) {
+        ExpectNotice(Try(driver, dialog, "T:\\Q3"), dialog, kTextNoSpace);
+        Click(dialog, IDC_CANCEL);
+    });
+    EXPECT_FALSE(IsDirectory("T:\\Q3"));
+}
+
+TEST_F(SelectDialogTest, AsksWithTheFullPathAndANoCreatesNothing)
+{
+    const std::string target = TestDir() + "\\new\\deeper\\Q3";
+    Run([&](const WindowDriver& driver, HWND dialog) {
+        const SeenBox question = Try(driver, dialog, target);
+        ASSERT_TRUE(question.window);
+        EXPECT_EQ(ShowBytes(question.text), ShowBytes("ディレクトリ\"" + target + "\"にインストールを行います。"));
+        EXPECT_EQ(ShowBytes(question.caption), ShowBytes(AppTitle));
+        EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION)) << Describe(question);  // Yes is the default
+        Answer(question, IDNO);
+        EXPECT_FALSE(driver.MessageBoxWithin(300));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Click(dialog, IDC_CANCEL);
+    });
+    EXPECT_FALSE(IsDirectory(TestDir() + "\\new"));
+}
+
+TEST_F(SelectDialogTest, ResolvesARelativePathAgainstTheSourceAndCreatesItsParents)
+{
+    const INT_PTR result = Run([](const WindowDriver& driver, HWND dialog) {
+        const SeenBox question = Try(driver, dialog, "install\\here");
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(std::string(InstallPath), source_ + "\\install\\here");
+    EXPECT_TRUE(IsDirectory(source_ + "\\install\\here"));
+}
+
+TEST_F(SelectDialogTest, CreatesShiftJisParentsWithoutSplittingTheirCharacters)
+{
+    // 表 is 95 5C and ソ is 83 5C: a byte-wise scan would cut them.
+    const std::string target = TestDir() + "\\ゲーム\\表示\\ソフト";
+    ASSERT_EQ(std::string("表ソ"), std::string("\x95\x5C\x83\x5C"));
+    const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
+        const SeenBox question = Try(driver, dialog, target);
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(target));
+    EXPECT_EQ(Names(TestDir()), (std::vector<std::string>{"source", "ゲーム"}));
+    EXPECT_EQ(Names(TestDir() + "\\ゲーム"), std::vector<std::string>{"表示"});
+    EXPECT_EQ(Names(TestDir() + "\\ゲーム\\表示"), std::vector<std::string>{"ソフト"});
+}
+
+// GetFullPathNameA failing, or asking for more than the buffer holds.
+DWORD fullPathResult;
+DWORD WINAPI FailingFullPath(LPCSTR, DWORD size, LPSTR buffer, LPSTR* filePart)
+{
+    memset(buffer, 0xEE, size);  // what a failing call may leave behind
+    *filePart = NULL;
+    return fullPathResult;
+}
+
+TEST_F(SelectDialogTest, APathThatCannotBeMadeFullIsRefusedWithNoGarbageLeft)
+{
+    ImportPatch patch("KERNEL32.dll", "GetFullPathNameA", (void*)FailingFullPath);
+    ASSERT_TRUE(patch.Applied());
+    Run([](const WindowDriver& driver, HWND dialog) {
+        for (DWORD result : {DWORD(0), DWORD(300), DWORD(260)}) {
+            SCOPED_TRACE(result);
+            fullPathResult = result;
+            ExpectNotice(Try(driver, dialog, "C:\\typed"), dialog, kTextNoDirectory);
+            EXPECT_STREQ(InstallPath, "C:\\typed");
+        }
+        Click(dialog, IDC_CANCEL);
+    });
+}
+
+TEST_F(SelectDialogTest, EscapeDoesNothingAndCancelEndsWithZero)
+{
+    const INT_PTR result = Run([](const WindowDriver& driver, HWND dialog) {
+        PostMessageA(GetDlgItem(dialog, IDC_PATH), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_FALSE(driver.MessageBoxWithin(300));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Click(dialog, IDC_CANCEL);
+    });
+    EXPECT_EQ(result, 0);
+}
+
+}  // namespace
