@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "rle.h"
+
 inline uint32_t LoadUnit(const uint8_t* at)
 {
     uint32_t unit;
@@ -45,3 +47,23 @@ inline const uint8_t* WalkStrip(const uint8_t* in, uint32_t rows, RowSink& sink)
         in += 4;
     }
 }
+
+// Walks every strip of a picture, handing each to the sink that
+// makeSink(strip) returns. Returns the first byte after the stream.
+template <class MakeSink>
+inline const uint8_t* WalkPicture(const uint8_t* picture, MakeSink makeSink)
+{
+    const uint32_t strips = RleWidth(picture) / 4u;
+    const uint32_t height = RleHeight(picture);
+    const uint8_t* in = picture + kRleHeaderSize;
+    for (uint32_t strip = 0; strip < strips; ++strip) {
+        auto sink = makeSink(strip);
+        in = WalkStrip(in, height, sink);
+    }
+    return in;
+}
+
+// A sink for strips that are walked but not drawn.
+struct SkipRows {
+    void operator()(uint32_t, uint32_t) {}
+};

@@ -20,11 +20,22 @@ cp "$resources/KRN/backcg.bin" "$seeds/krn"
     printf '\001\000\000\000\004\000\000\000\000\000\000\000\004\000\002\000AAAABBBB'
 } >"$seeds/tiny"
 
+# Sprite calls: the arguments come first, then a small picture.
+mkdir -p "$work/sprite"
+head -c 96 /dev/zero >"$work/sprite/zeros"
+{
+    head -c 64 /dev/zero
+    printf '\010\000\002\000AAAABBBBCCCCCCCC\002DDDD'
+} >"$work/sprite/rle"
+
 status=0
-for target in backcg_fuzz; do
+for target in backcg_fuzz sprite_fuzz; do
     corpus="$work/$target"
     mkdir -p "$corpus"
-    cp "$seeds"/* "$corpus/"
+    case $target in
+    backcg_fuzz) cp "$seeds"/* "$corpus/" ;;
+    sprite_fuzz) cp "$work/sprite"/* "$corpus/" ;;
+    esac
     echo "fuzzing $target for $seconds s"
     if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$work/" "$corpus" >"$work/$target.log" 2>&1; then

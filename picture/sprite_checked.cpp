@@ -1,0 +1,233 @@
+// The checked entry points: each proves that its call writes only inside the
+// surface and reads only inside the picture and the wave table, then hands
+// it to the plain routine; otherwise nothing is drawn.
+#include <cstdint>
+
+#include "sprite.h"
+
+namespace {
+
+// Whether `rows` rows of `rowBytes` bytes, the first at dest and each
+// `pitch` after the one before, lie inside the surface.
+bool InsideSurface(SpriteSurface surface, const uint8_t* dest, int32_t pitch, uint64_t rowBytes, uint32_t rows)
+{
+    const uintptr_t begin = uintptr_t(surface.begin), end = uintptr_t(surface.end), at = uintptr_t(dest);
+    if (begin > end || at < begin || at > end)
+        return false;
+    const int64_t size = int64_t(end - begin);
+    const int64_t first = int64_t(at - begin);
+    const int64_t last = first + int64_t(rows - 1) * pitch;  // rows run evenly: the two ends suffice
+    auto inside = [&](int64_t row) { return row >= 0 && row + int64_t(rowBytes) <= size; };
+    return inside(first) && inside(last);
+}
+
+bool WellFormedRle(const uint8_t* picture, size_t size) { return CheckRle(picture, size).status == RleStatus::Ok; }
+
+bool WellFormedRaw(const uint8_t* picture, size_t size)
+{
+    if (size < kRawHeaderSize)
+        return false;
+    const uint64_t width = RleWidth(picture), height = RleHeight(picture);
+    return width >= 4 && width % 4 == 0 && height >= 1 && kRawHeaderSize + width * height <= size;
+}
+
+bool UsableCount(uint32_t width, uint32_t height) { return width >= 4 && width % 4 == 0 && height >= 1; }
+
+// A column-RLE window: rows inside the picture, strips within the wrap's reach.
+bool InsideRle(const uint8_t* picture, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
+{
+    const uint64_t strips = RleWidth(picture) / 4u;
+    uint64_t first = srcX / 4;
+    if (first == strips)
+        first = 0;
+    return first < strips && first + width / 4 <= 2 * strips && uint64_t(srcY) + height <= RleHeight(picture);
+}
+
+// A raw window shifted by `shift` pixels, inside the picture.
+bool InsideRaw(const uint8_t* picture, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height, int64_t shift)
+{
+    const int64_t left = int64_t(srcX) + shift;
+    return left >= 0 && left + width / 4 * 4 <= RleWidth(picture) && uint64_t(srcY) + height <= RleHeight(picture);
+}
+
+// The checks every RLE member makes: usable counts, a well-formed picture,
+// a window inside it, rows inside the surface.
+SpriteResult CheckRleCall(SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
+                          int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
+                          bool wholePicture)
+{
+    if (!WellFormedRle(picture, size))
+        return SpriteResult::MalformedPicture;
+    if (wholePicture) {
+        width = RleWidth(picture);
+        height = RleHeight(picture);
+    }
+    if (!UsableCount(width, height))
+        return SpriteResult::BadArguments;
+    if (!InsideRle(picture, srcX, srcY, width, height))
+        return SpriteResult::OutsidePicture;
+    if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
+        return SpriteResult::OutsideSurface;
+    return SpriteResult::Drawn;
+}
+
+SpriteResult CheckRawCall(SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
+                          int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
+                          bool wholePicture)
+{
+    if (!WellFormedRaw(picture, size))
+        return SpriteResult::MalformedPicture;
+    if (wholePicture) {
+        width = RleWidth(picture);
+        height = RleHeight(picture);
+    }
+    if (!UsableCount(width, height))
+        return SpriteResult::BadArguments;
+    if (!InsideRaw(picture, srcX, srcY, width, height, 0))
+        return SpriteResult::OutsidePicture;
+    if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
+        return SpriteResult::OutsideSurface;
+    return SpriteResult::Drawn;
+}
+
+}  // namespace
+
+const char* SpriteResultText(SpriteResult result)
+{
+    switch (result) {
+    case SpriteResult::Drawn: return "drawn";
+    case SpriteResult::BadArguments: return "bad arguments";
+    case SpriteResult::MalformedPicture: return "malformed picture";
+    case SpriteResult::OutsidePicture: return "window outside the picture";
+    case SpriteResult::OutsideSurface: return "rows outside the surface";
+    }
+    return "unknown";
+}
+
+SpriteResult CheckedDecodeRle(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                              int32_t pitch)
+{
+    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        DecodeRle(dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedDecodeRleKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
+                                   size_t pictureSize, int32_t pitch)
+{
+    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        DecodeRleKeyed(key, dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedDecodeRleFaded(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                                   int32_t pitch)
+{
+    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        DecodeRleFaded(dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedDecodeRleFadedKeyed(SpriteSurface surface, uint8_t* dest, const uint8_t* picture,
+                                        size_t pictureSize, int32_t pitch)
+{
+    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        DecodeRleFadedKeyed(dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedDecodeRleWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                                    int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
+{
+    const SpriteResult result =
+        CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    if (result == SpriteResult::Drawn)
+        DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height);
+    return result;
+}
+
+SpriteResult CheckedDecodeRleWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
+                                         size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
+                                         uint32_t width, uint32_t height)
+{
+    const SpriteResult result =
+        CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    if (result == SpriteResult::Drawn)
+        DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height);
+    return result;
+}
+
+SpriteResult CheckedCopyRaw(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                            int32_t pitch)
+{
+    const SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        CopyRaw(dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedCopyRawKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
+                                 size_t pictureSize, int32_t pitch)
+{
+    const SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
+    if (result == SpriteResult::Drawn)
+        CopyRawKeyed(key, dest, picture, pitch);
+    return result;
+}
+
+SpriteResult CheckedCopyRawWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                                  int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
+{
+    const SpriteResult result =
+        CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    if (result == SpriteResult::Drawn)
+        CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height);
+    return result;
+}
+
+SpriteResult CheckedCopyRawWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
+                                       size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
+                                       uint32_t width, uint32_t height)
+{
+    const SpriteResult result =
+        CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    if (result == SpriteResult::Drawn)
+        CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height);
+    return result;
+}
+
+SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
+                                int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
+                                int32_t amplitude, int32_t phaseStep, int32_t phase)
+{
+    // Every read of the table a whole value inside it.
+    if (phase < 0 || phase >= 2048 || phase % 4 != 0 || phaseStep % 4 != 0)
+        return SpriteResult::BadArguments;
+    SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    if (result != SpriteResult::Drawn)
+        return result;
+    // Each row's shift moves it: every shifted row must stay in the picture.
+    int32_t rowPhase = phase;
+    for (uint32_t row = 0; row < height; ++row) {
+        const int64_t shift = int64_t(WaveTable[rowPhase >> 2]) * amplitude / 10000;
+        if (!InsideRaw(picture, srcX, srcY, width, height, shift))
+            return SpriteResult::OutsidePicture;
+        rowPhase = (rowPhase + phaseStep) & 0x7FF;
+    }
+    CopyRawWave(dest, picture, pitch, srcX, srcY, width, height, amplitude, phaseStep, phase);
+    return result;
+}
+
+SpriteResult CheckedClearRect(SpriteSurface surface, uint8_t* dest, int32_t pitch, uint32_t width, uint32_t height)
+{
+    if (!UsableCount(width, height))
+        return SpriteResult::BadArguments;
+    if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
+        return SpriteResult::OutsideSurface;
+    ClearRect(dest, pitch, width, height);
+    return SpriteResult::Drawn;
+}
