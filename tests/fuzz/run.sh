@@ -28,13 +28,21 @@ head -c 96 /dev/zero >"$work/sprite/zeros"
     printf '\010\000\002\000AAAABBBBCCCCCCCC\002DDDD'
 } >"$work/sprite/rle"
 
+# LZSS: a capacity and a chunking seed, then a stream from the compressor.
+mkdir -p "$work/lzss"
+{
+    printf '\000\040\000\000\000\000\000\000\001\002\003\004'
+    "$build/../native/tools/lzss" compress "$resources/../README.md" /dev/stdout 2>/dev/null | head -c 3000
+} >"$work/lzss/text"
+
 status=0
-for target in backcg_fuzz sprite_fuzz; do
+for target in backcg_fuzz sprite_fuzz lzss_fuzz; do
     corpus="$work/$target"
     mkdir -p "$corpus"
     case $target in
     backcg_fuzz) cp "$seeds"/* "$corpus/" ;;
     sprite_fuzz) cp "$work/sprite"/* "$corpus/" ;;
+    lzss_fuzz) cp "$work/lzss"/* "$corpus/" ;;
     esac
     echo "fuzzing $target for $seconds s"
     if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \

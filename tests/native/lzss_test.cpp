@@ -1,0 +1,312 @@
+// The LZSS decoder on hand-written streams fed in every chunk size, the
+// compressor's round trips, and the bounded mode's refusals. Output buffers
+// are filled with 0xA5 and surrounded by guard bytes that must stay so.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lzss.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Hex(const std::string& text)
+{
+    Bytes bytes;
+    std::istringstream in(text);
+    unsigned value;
+    while (in >> std::hex >> value)
+        bytes.push_back(uint8_t(value));
+    return bytes;
+}
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+constexpr size_t kGuard = 32;
+constexpr uint8_t kFill = 0xA5;
+
+// One decoding: what the buffer holds, how far the output got, and how the
+// stream ended.
+struct Decoded {
+    Bytes made;  // the buffer up to the final output
+    size_t length = 0;
+    LzssError error = LzssError::None;
+    bool guardsIntact = true;
+
+    bool operator==(const Decoded& other) const
+    {
+        return made == other.made && length == other.length && error == other.error;
+    }
+};
+
+// Decodes `stream` into a buffer of `capacity` bytes, `chunk` bytes per call,
+// bounded or not.
+Decoded Decode(const Bytes& stream, size_t chunk, size_t capacity, bool bounded)
+{
+    Bytes block(kGuard + capacity + kGuard, kFill);
+    uint8_t* buffer = block.data() + kGuard;
+    LzssStream decoder;
+    if (bounded)
+        LzssBeginBounded(&decoder, buffer, capacity);
+    else
+        LzssBegin(&decoder, buffer);
+    for (size_t at = 0; at < stream.size(); at += chunk) {
+        // Each chunk in a block of its own, so that reading past it shows.
+        const Bytes piece(stream.begin() + long(at), stream.begin() + long(std::min(at + chunk, stream.size())));
+        decoder.input = piece.data();
+        decoder.inputLeft = uint32_t(piece.size());
+        LzssDecodeStream(&decoder);
+    }
+    Decoded result;
+    result.length = size_t(decoder.output - buffer);
+    result.made.assign(buffer, buffer + std::min(result.length, capacity));
+    result.error = decoder.error;
+    for (size_t i = 0; i < kGuard; ++i)
+        result.guardsIntact &= block[i] == kFill && block[kGuard + capacity + i] == kFill;
+    return result;
+}
+
+// The output of a stream fed in one chunk equals the one fed in every chunk
+// size from 1 to 64, bounded and not.
+void ExpectChunkingChangesNothing(const Bytes& stream, const Bytes& expected)
+{
+    const Decoded whole = Decode(stream, stream.size() + 1, expected.size(), false);
+    EXPECT_EQ(whole.made, expected);
+    EXPECT_EQ(whole.length, expected.size());
+    for (size_t chunk = 1; chunk <= 64; ++chunk) {
+        ASSERT_EQ(Decode(stream, chunk, expected.size(), false), whole) << "chunks of " << chunk;
+        const Decoded bounded = Decode(stream, chunk, expected.size(), true);
+        ASSERT_EQ(bounded, whole) << "bounded, chunks of " << chunk;
+        ASSERT_TRUE(bounded.guardsIntact);
+    }
+}
+
+TEST(LzssDecode, HandWrittenStreamsInEveryChunkSize)
+{
+    const struct {
+        const char* stream;
+        Bytes output;
+    } cases[] = {
+        {"00 41", Text("A")},
+        // A, then hi 30 lo 01: distance 1, length 4, A four more times.
+        {"40 41 01 30", Text("AAAAA")},
+        // Distance 2 below length 5 repeats AB.
+        {"20 41 42 02 40", Text("ABABABA")},
+        // A full group, then a second flag byte; unused flags are ignored.
+        {"00 41 42 43 44 45 46 47 48 01 49 4A 4B 4C 4D 4E 4F 05 10", Text("ABCDEFGHIJKLMNOKL")},  // KL: 5 back
+        // A reference first in its group, after a group of literals.
+        {"00 31 32 33 34 35 36 37 38 80 08 70 39", Text("12345678123456789")},
+        // Distance 0 leaves its bytes as they were (here the buffer's fill).
+        {"40 5A 00 20", Bytes{'Z', kFill, kFill, kFill}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.stream);
+        ExpectChunkingChangesNothing(Hex(test.stream), test.output);
+    }
+}
+
+TEST(LzssDecode, TheLargestReferenceCopies16BytesFrom4095Back)
+{
+    Bytes stream, expected;
+    for (int i = 0; i < 4096; ++i) {
+        if (i % 8 == 0)
+            stream.push_back(0x00);
+        stream.push_back(uint8_t(i * 7 + i / 256));
+        expected.push_back(stream.back());
+    }
+    stream.insert(stream.end(), {0x80, 0xFF, 0xFF});
+    for (int i = 0; i < 16; ++i)
+        expected.push_back(expected[expected.size() - 4095]);
+    ExpectChunkingChangesNothing(stream, expected);
+}
+
+TEST(LzssDecode, ResumesBetweenAFlagAndItsByteAndBetweenLoAndHi)
+{
+    uint8_t buffer[8];
+    memset(buffer, kFill, sizeof buffer);
+    LzssStream decoder;
+    LzssBegin(&decoder, buffer);
+
+    // The first call of a stream with nothing returns at once.
+    decoder.input = nullptr;
+    decoder.inputLeft = 0;
+    LzssDecodeStream(&decoder);
+    EXPECT_EQ(decoder.resumeAt, LzssResume::FlagByte);
+    EXPECT_EQ(decoder.output, buffer);
+
+    const Bytes stream = Hex("40 41 01 30");
+    decoder.input = &stream[0];
+    decoder.inputLeft = 1;  // just the flag byte: its first flag is used
+    LzssDecodeStream(&decoder);
+    EXPECT_EQ(decoder.resumeAt, LzssResume::LiteralByte);
+    EXPECT_EQ(decoder.bitsLeft, 7);
+    EXPECT_EQ(decoder.flags, 0x80);
+    EXPECT_EQ(decoder.input, &stream[0]) << "input is the caller's";
+
+    decoder.input = &stream[1];
+    decoder.inputLeft = 2;  // the literal and lo
+    LzssDecodeStream(&decoder);
+    EXPECT_EQ(decoder.resumeAt, LzssResume::SecondReferenceByte);
+    EXPECT_EQ(decoder.pendingLow, 0x01u);
+    EXPECT_EQ(decoder.output, buffer + 1);
+
+    decoder.input = &stream[3];
+    decoder.inputLeft = 1;
+    LzssDecodeStream(&decoder);
+    EXPECT_EQ(decoder.output, buffer + 5);
+    EXPECT_EQ(Bytes(buffer, buffer + 6), (Bytes{'A', 'A', 'A', 'A', 'A', kFill}));
+}
+
+TEST(LzssDecode, TheProcessWideStreamFollowsTheSameProtocol)
+{
+    const Bytes stream = Hex("20 41 42 02 40");
+    uint8_t buffer[7];
+    LzssState.bitsLeft = 0;
+    LzssState.resumeAt = LzssResume::None;
+    LzssState.output = buffer;
+    for (const uint8_t& byte : stream) {
+        LzssState.input = &byte;
+        LzssState.inputLeft = 1;
+        LzssDecodeChunk();
+    }
+    EXPECT_EQ(LzssState.output, buffer + 7);
+    EXPECT_EQ(Bytes(buffer, buffer + 7), Text("ABABABA"));
+}
+
+std::mt19937 random(20261208);
+
+// Data with the repetition real files have: copied runs among random bytes.
+Bytes Redundant(size_t size, int alphabet)
+{
+    Bytes data;
+    while (data.size() < size) {
+        if (!data.empty() && random() % 3 == 0) {
+            const size_t distance = 1 + random() % std::min<size_t>(data.size(), 5000);
+            const size_t length = 1 + random() % 40;
+            for (size_t i = 0; i < length && data.size() < size; ++i)
+                data.push_back(data[data.size() - distance]);
+        } else {
+            data.push_back(uint8_t(random() % alphabet));
+        }
+    }
+    return data;
+}
+
+Bytes ReadFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(LzssCompress, RoundTripsInAnyChunking)
+{
+    std::vector<std::pair<std::string, Bytes>> inputs = {
+        {"empty", {}},
+        {"one byte", {7}},
+        {"one value", Bytes(10000, 'x')},
+        {"random", Redundant(20000, 256)},
+        {"few letters", Redundant(20000, 4)},
+        {"text", ReadFile("/usr/share/common-licenses/GPL-3")},
+        {"this program", ReadFile("/proc/self/exe")},
+    };
+    for (const auto& [name, data] : inputs) {
+        SCOPED_TRACE(name + " (seed 20261208)");
+        const Bytes stream = LzssCompress(data.data(), data.size());
+        if (data.size() > 1000 && name != "random") {
+            EXPECT_LT(stream.size(), data.size()) << "no compression";
+        }
+        for (size_t chunk : {size_t(1), size_t(3), size_t(4096), stream.size() + 1}) {
+            const Decoded decoded = Decode(stream, chunk, data.size(), true);
+            ASSERT_EQ(decoded.error, LzssError::None) << "chunks of " << chunk;
+            ASSERT_EQ(decoded.length, data.size());
+            ASSERT_TRUE(decoded.made == data) << "chunks of " << chunk;
+        }
+    }
+    const Bytes text = ReadFile("/usr/share/common-licenses/GPL-3");
+    ExpectChunkingChangesNothing(LzssCompress(text.data(), 3000), Bytes(text.begin(), text.begin() + 3000));
+}
+
+TEST(LzssBounded, StopsAtAReferenceBeforeTheStartWithNothingWritten)
+{
+    for (size_t chunk : {1, 2, 100}) {
+        SCOPED_TRACE(chunk);
+        // Two literals, then a reference 5 back.
+        const Decoded decoded = Decode(Hex("20 41 42 05 10 43"), chunk, 16, true);
+        EXPECT_EQ(decoded.error, LzssError::BeforeStart);
+        EXPECT_EQ(decoded.made, Text("AB"));
+        EXPECT_TRUE(decoded.guardsIntact);
+    }
+    // Found in the fast path too: a long stream whose 3rd group refers too far.
+    Bytes stream = Hex("00 01 02 03 04 05 06 07 08  00 11 12 13 14 15 16 17 18  80 40 F0");
+    stream.resize(stream.size() + 40, 0x00);
+    const Decoded decoded = Decode(stream, stream.size(), 200, true);
+    EXPECT_EQ(decoded.error, LzssError::BeforeStart);
+    EXPECT_EQ(decoded.length, 16u);
+}
+
+TEST(LzssBounded, StopsAtOutputPastTheEndAndStaysStopped)
+{
+    // Literals past the end of a 2-byte buffer.
+    Decoded decoded = Decode(Hex("00 41 42 43 44"), 1, 2, true);
+    EXPECT_EQ(decoded.error, LzssError::PastEnd);
+    EXPECT_EQ(decoded.made, Text("AB"));
+    EXPECT_TRUE(decoded.guardsIntact);
+    // A reference of 4 with room for 3: none of it is written.
+    decoded = Decode(Hex("40 41 01 30"), 4, 4, true);
+    EXPECT_EQ(decoded.error, LzssError::PastEnd);
+    EXPECT_EQ(decoded.length, 1u);
+    EXPECT_TRUE(decoded.guardsIntact);
+    // A long stream into a buffer one byte short stops at its end.
+    const Bytes data = Redundant(5000, 8);
+    const Bytes stream = LzssCompress(data.data(), data.size());
+    decoded = Decode(stream, stream.size(), data.size() - 1, true);
+    EXPECT_EQ(decoded.error, LzssError::PastEnd);
+    EXPECT_TRUE(decoded.guardsIntact);
+    EXPECT_TRUE(std::equal(decoded.made.begin(), decoded.made.end(), data.begin()));
+}
+
+TEST(LzssBounded, AnEmptyBufferTakesNothingEvenWhereItIsNull)
+{
+    const Bytes stream = Hex("40 41 00 00");
+    LzssStream decoder;
+    LzssBeginBounded(&decoder, nullptr, 0);
+    decoder.input = stream.data();
+    decoder.inputLeft = uint32_t(stream.size());
+    LzssDecodeStream(&decoder);
+    EXPECT_EQ(decoder.error, LzssError::PastEnd);
+    EXPECT_EQ(decoder.output, nullptr);
+}
+
+TEST(LzssStreams, TwoStreamsDecodeSideBySide)
+{
+    const Bytes first = Redundant(3000, 6), second = Redundant(2000, 3);
+    const Bytes firstStream = LzssCompress(first.data(), first.size());
+    const Bytes secondStream = LzssCompress(second.data(), second.size());
+    Bytes a(first.size()), b(second.size());
+    LzssStream one, two;
+    LzssBegin(&one, a.data());
+    LzssBegin(&two, b.data());
+    for (size_t at = 0; at < std::max(firstStream.size(), secondStream.size()); at += 5) {
+        if (at < firstStream.size()) {
+            one.input = firstStream.data() + at;
+            one.inputLeft = uint32_t(std::min<size_t>(5, firstStream.size() - at));
+            LzssDecodeStream(&one);
+        }
+        if (at < secondStream.size()) {
+            two.input = secondStream.data() + at;
+            two.inputLeft = uint32_t(std::min<size_t>(5, secondStream.size() - at));
+            LzssDecodeStream(&two);
+        }
+    }
+    EXPECT_TRUE(a == first);
+    EXPECT_TRUE(b == second);
+}
+
+}  // namespace
