@@ -43,7 +43,7 @@ std::map<std::string, std::unique_ptr<ImportPatch>> patches;
 // Times taken by the patched imports, on the GUI thread.
 double copyStart, copyEnd;  // the first open, the closing message
 double lastPump;
-std::vector<double> gaps;    // between two pumps
+std::vector<double> gaps;  // between two pumps
 double chunkStart;
 std::vector<double> chunks;  // a read, its write and the bar's paint
 bool inChunk;
@@ -145,8 +145,8 @@ double Install(const std::string& source, const std::string& target)
                             return;
                         SetControlText(select, IDC_PATH, target);
                         Click(select, IDC_START);
-                        Answer(driver.WaitForMessageBox(), IDYES);                // the question
-                        Answer(driver.WaitForMessageBox(120000), IDOK);         // finished
+                        Answer(driver.WaitForMessageBox(), IDYES);       // the question
+                        Answer(driver.WaitForMessageBox(120000), IDOK);  // finished
                     });
     return copyEnd - copyStart;
 }

@@ -208,20 +208,14 @@ static void CancelCopy(HWND dialog)
 INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        StartCopy(dialog);
-        return TRUE;
+    case WM_INITDIALOG: StartCopy(dialog); return TRUE;
     case WM_COMMAND:
         if (wParam != IDC_CANCEL)
             break;
         CancelCopy(dialog);
         return TRUE;
-    case WM_INSTALL_OPEN:
-        OpenFiles(dialog);
-        return TRUE;
-    case WM_INSTALL_COPY:
-        CopyChunk(dialog);
-        return TRUE;
+    case WM_INSTALL_OPEN: OpenFiles(dialog); return TRUE;
+    case WM_INSTALL_COPY: CopyChunk(dialog); return TRUE;
     }
     return FALSE;
 }

@@ -9,8 +9,8 @@ static const char kValueName[] = "InstallDir";
 
 LONG OpenInstallKey(HKEY* key, DWORD* disposition)
 {
-    return RegCreateKeyExA(HKEY_USERS, InstallKeyPath, 0, kKeyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                           key, disposition);
+    return RegCreateKeyExA(HKEY_USERS, InstallKeyPath, 0, kKeyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, key,
+                           disposition);
 }
 
 // Enumerates the key's values straight into InstallPath until one is named
@@ -27,8 +27,7 @@ void ReadInstallRecord()
             DWORD nameSize = sizeof name;
             DWORD dataSize = sizeof InstallPath;
             DWORD type;
-            const LONG result =
-                RegEnumValueA(key, index, name, &nameSize, NULL, &type, (BYTE*)InstallPath, &dataSize);
+            const LONG result = RegEnumValueA(key, index, name, &nameSize, NULL, &type, (BYTE*)InstallPath, &dataSize);
             // A value whose name or data does not fit cannot be a usable record,
             // and the buffers hold nothing to trust after it.
             if (result == ERROR_MORE_DATA)

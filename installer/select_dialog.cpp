@@ -108,8 +108,7 @@ static void StartInstall(HWND dialog)
 INT_PTR CALLBACK DlgSelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return OpenSelectDialog(dialog);
+    case WM_INITDIALOG: return OpenSelectDialog(dialog);
     case WM_COMMAND:
         if (wParam == IDC_START) {
             StartInstall(dialog);

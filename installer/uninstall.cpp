@@ -25,8 +25,8 @@ void RemoveInstallDir()
 
     char path[kPathSize];
     WIN32_FIND_DATAA entry;
-    HANDLE find = JoinPath(path, sizeof path, InstallPath, "\\*.*") ? FindFirstFileA(path, &entry)
-                                                                    : INVALID_HANDLE_VALUE;
+    HANDLE find =
+        JoinPath(path, sizeof path, InstallPath, "\\*.*") ? FindFirstFileA(path, &entry) : INVALID_HANDLE_VALUE;
     if (find != INVALID_HANDLE_VALUE) {
         // Plain files go; "." and "..", subdirectories and refused files stay.
         // An entry whose path would not fit the buffer is left alone.

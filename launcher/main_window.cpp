@@ -89,12 +89,8 @@ INT_PTR CALLBACK DlgMainProc(HWND window, UINT message, WPARAM wParam, LPARAM)
         SetWindowTextA(window, AppTitle);
         CentreOnDesktop(window, kMainWindowExtent);
         break;
-    case WM_PAINT:
-        PaintPicture(window);
-        break;
-    case WM_QUERYNEWPALETTE:
-        RealizePicturePalette(window);
-        break;
+    case WM_PAINT: PaintPicture(window); break;
+    case WM_QUERYNEWPALETTE: RealizePicturePalette(window); break;
     case WM_PALETTECHANGED:
         if ((HWND)wParam != window)  // not after our own realisation
             RealizePicturePalette(window);
@@ -107,15 +103,9 @@ INT_PTR CALLBACK DlgMainProc(HWND window, UINT message, WPARAM wParam, LPARAM)
         // The whole wParam: only clicks (notification 0) act, and IDCANCEL
         // from Escape is ignored.
         switch (wParam) {
-        case IDC_PLAY:
-            Play(window);
-            break;
-        case IDC_INSTALL:
-            InstallOrUninstall(window);
-            break;
-        case IDC_EXIT:
-            EndDialog(window, 0);
-            break;
+        case IDC_PLAY: Play(window); break;
+        case IDC_INSTALL: InstallOrUninstall(window); break;
+        case IDC_EXIT: EndDialog(window, 0); break;
         }
         break;
     }

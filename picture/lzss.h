@@ -38,12 +38,12 @@ enum class LzssError : uint8_t {
 };
 
 struct LzssStream {
-    uint8_t bitsLeft;     // flags of the current flag byte not yet used, 0-8
-    uint8_t flags;        // the current flag byte, its next flag in bit 7
-    const uint8_t* input; // the next byte of the current chunk (caller)
-    uint32_t inputLeft;   // bytes left in the current chunk (caller)
-    uint8_t* output;      // where the next decoded byte goes
-    uint32_t pendingLow;  // lo of a reference whose hi has not arrived
+    uint8_t bitsLeft;      // flags of the current flag byte not yet used, 0-8
+    uint8_t flags;         // the current flag byte, its next flag in bit 7
+    const uint8_t* input;  // the next byte of the current chunk (caller)
+    uint32_t inputLeft;    // bytes left in the current chunk (caller)
+    uint8_t* output;       // where the next decoded byte goes
+    uint32_t pendingLow;   // lo of a reference whose hi has not arrived
     LzssResume resumeAt;
     // Optional bound: when `bounded`, the stream may only reference and
     // write [outputStart, outputEnd); a token that would go outside stops it

@@ -91,7 +91,6 @@ inline void CopyReference(uint8_t* out, uint32_t distance, uint32_t length)
 uint32_t Distance(uint32_t low, uint32_t high) { return (high & 0x0F) << 8 | low; }
 uint32_t Length(uint32_t high) { return (high >> 4) + 1; }
 
-
 // How far the output of the whole groups from `in` to the end of the chunk
 // reaches from `out`.
 inline uint8_t* EndOfWholeGroups(const uint8_t* in, const uint8_t* inEnd, uint8_t* out)
@@ -151,12 +150,12 @@ inline void DecodeGroup(const uint8_t*& in, uint8_t*& out, const uint8_t* before
 }  // namespace
 
 // Leaves, to go on at `point` with the next chunk, when the chunk is used up.
-#define NEED_BYTE(point)             \
-    do {                             \
-        if (in == inEnd) {           \
-            resume = (point);        \
-            goto leave;              \
-        }                            \
+#define NEED_BYTE(point)      \
+    do {                      \
+        if (in == inEnd) {    \
+            resume = (point); \
+            goto leave;       \
+        }                     \
     } while (0)
 
 // Stops a bounded stream for good.

@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr uint32_t kWindow = 4095;   // the largest distance
-constexpr uint32_t kLongest = 16;    // the largest length
-constexpr uint32_t kShortest = 3;    // a reference's 2 bytes must replace more than 2 literals
+constexpr uint32_t kWindow = 4095;  // the largest distance
+constexpr uint32_t kLongest = 16;   // the largest length
+constexpr uint32_t kShortest = 3;   // a reference's 2 bytes must replace more than 2 literals
 constexpr int kHashBits = 14;
-constexpr int kChainLimit = 96;      // candidates tried per position
+constexpr int kChainLimit = 96;  // candidates tried per position
 
 class Compressor {
 public:
@@ -66,8 +66,8 @@ private:
         const uint32_t most = uint32_t(std::min<size_t>(kLongest, size_ - at));
         uint32_t best = 0;
         int tries = 0;
-        for (int32_t candidate = head_[Hash(at)]; candidate >= 0 && at - size_t(candidate) <= kWindow &&
-                                                  tries < kChainLimit;
+        for (int32_t candidate = head_[Hash(at)];
+             candidate >= 0 && at - size_t(candidate) <= kWindow && tries < kChainLimit;
              candidate = previous_[size_t(candidate)], ++tries) {
             uint32_t length = 0;
             while (length < most && data_[size_t(candidate) + length] == data_[at + length])

@@ -65,5 +65,5 @@ inline const uint8_t* WalkPicture(const uint8_t* picture, MakeSink makeSink)
 
 // A sink for strips that are walked but not drawn.
 struct SkipRows {
-    void operator()(uint32_t, uint32_t) {}
+    void operator()(uint32_t, uint32_t) { }
 };

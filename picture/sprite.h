@@ -50,8 +50,8 @@ void DecodeRleFadedKeyed(uint8_t* dest, const uint8_t* picture, int32_t pitch);
 // A window of width x height pixels from (srcX, srcY), wrapping around
 // horizontally: destination strip j shows source strip (srcX / 4 + j) mod
 // strips. A window that reaches below the picture draws nothing.
-void DecodeRleWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                     uint32_t width, uint32_t height);
+void DecodeRleWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                     uint32_t height);
 void DecodeRleWindowKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX,
                           uint32_t srcY, uint32_t width, uint32_t height);
 
@@ -59,8 +59,8 @@ void DecodeRleWindowKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, i
 void CopyRaw(uint8_t* dest, const uint8_t* picture, int32_t pitch);
 void CopyRawKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, int32_t pitch);
 // srcX is any column; each row copies width / 4 groups from (srcX, srcY + row).
-void CopyRawWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                   uint32_t width, uint32_t height);
+void CopyRawWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                   uint32_t height);
 void CopyRawWindowKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX,
                         uint32_t srcY, uint32_t width, uint32_t height);
 // As CopyRawWindow, each row shifted by WaveTable's value at byte offset
@@ -113,8 +113,8 @@ SpriteResult CheckedCopyRawKeyed(SpriteSurface surface, uint32_t key, uint8_t* d
 SpriteResult CheckedCopyRawWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                   int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height);
 SpriteResult CheckedCopyRawWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
-                                       size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                                       uint32_t width, uint32_t height);
+                                       size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                                       uint32_t height);
 SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                 int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
                                 int32_t amplitude, int32_t phaseStep, int32_t phase);

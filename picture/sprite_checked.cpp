@@ -90,6 +90,15 @@ SpriteResult CheckRawCall(SpriteSurface surface, const uint8_t* dest, const uint
     return SpriteResult::Drawn;
 }
 
+// Draws only when the checks passed.
+template <class Draw>
+SpriteResult DrawIfSafe(SpriteResult result, Draw draw)
+{
+    if (result == SpriteResult::Drawn)
+        draw();
+    return result;
+}
+
 }  // namespace
 
 const char* SpriteResultText(SpriteResult result)
@@ -107,97 +116,73 @@ const char* SpriteResultText(SpriteResult result)
 SpriteResult CheckedDecodeRle(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                               int32_t pitch)
 {
-    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        DecodeRle(dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { DecodeRle(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                    size_t pictureSize, int32_t pitch)
 {
-    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        DecodeRleKeyed(key, dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { DecodeRleKeyed(key, dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFaded(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                    int32_t pitch)
 {
-    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        DecodeRleFaded(dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { DecodeRleFaded(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFadedKeyed(SpriteSurface surface, uint8_t* dest, const uint8_t* picture,
                                         size_t pictureSize, int32_t pitch)
 {
-    const SpriteResult result = CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        DecodeRleFadedKeyed(dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { DecodeRleFadedKeyed(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                     int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
-    const SpriteResult result =
-        CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
-    if (result == SpriteResult::Drawn)
-        DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+                      [&] { DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedDecodeRleWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                          size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
                                          uint32_t width, uint32_t height)
 {
-    const SpriteResult result =
-        CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
-    if (result == SpriteResult::Drawn)
-        DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height);
-    return result;
+    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+                      [&] { DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRaw(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                             int32_t pitch)
 {
-    const SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        CopyRaw(dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { CopyRaw(dest, picture, pitch); });
 }
 
 SpriteResult CheckedCopyRawKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                  size_t pictureSize, int32_t pitch)
 {
-    const SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true);
-    if (result == SpriteResult::Drawn)
-        CopyRawKeyed(key, dest, picture, pitch);
-    return result;
+    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+                      [&] { CopyRawKeyed(key, dest, picture, pitch); });
 }
 
 SpriteResult CheckedCopyRawWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                   int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
-    const SpriteResult result =
-        CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
-    if (result == SpriteResult::Drawn)
-        CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height);
-    return result;
+    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+                      [&] { CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRawWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
-                                       size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                                       uint32_t width, uint32_t height)
+                                       size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                                       uint32_t height)
 {
-    const SpriteResult result =
-        CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
-    if (result == SpriteResult::Drawn)
-        CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height);
-    return result;
+    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+                      [&] { CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,

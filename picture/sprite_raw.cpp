@@ -50,12 +50,12 @@ void CopyRaw(uint8_t* dest, const uint8_t* picture, int32_t pitch)
 
 void CopyRawKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, int32_t pitch)
 {
-    CopyWindow(dest, picture, pitch, 0, 0, RawWidth(picture), RawHeight(picture), KeyedRow{RepeatByte(uint8_t(key >> 24))},
-               NoShift);
+    CopyWindow(dest, picture, pitch, 0, 0, RawWidth(picture), RawHeight(picture),
+               KeyedRow{RepeatByte(uint8_t(key >> 24))}, NoShift);
 }
 
-void CopyRawWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                   uint32_t width, uint32_t height)
+void CopyRawWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                   uint32_t height)
 {
     CopyWindow(dest, picture, pitch, srcX, srcY, width, height, CopyRow, NoShift);
 }

@@ -64,8 +64,7 @@ void DecodeFaded(uint8_t* dest, const uint8_t* picture, int32_t pitch)
     // Even strips use (N3, N1), odd ones (N2, N0).
     FadePair pairs[2] = {{NibbleMask(pattern >> 12 & 15), NibbleMask(pattern >> 4 & 15)},
                          {NibbleMask(pattern >> 8 & 15), NibbleMask(pattern & 15)}};
-    WalkPicture(picture,
-                [&](uint32_t strip) { return FadedSink<kKeyed>{dest + 4 * strip, pitch, &pairs[strip & 1]}; });
+    WalkPicture(picture, [&](uint32_t strip) { return FadedSink<kKeyed>{dest + 4 * strip, pitch, &pairs[strip & 1]}; });
     StepFadePattern();
 }
 
@@ -139,8 +138,8 @@ void DecodeRleFadedKeyed(uint8_t* dest, const uint8_t* picture, int32_t pitch)
     DecodeFaded<true>(dest, picture, pitch);
 }
 
-void DecodeRleWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY,
-                     uint32_t width, uint32_t height)
+void DecodeRleWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
+                     uint32_t height)
 {
     DecodeWindow(dest, picture, pitch, srcX, srcY, width, height,
                  [pitch](uint8_t* at, uint32_t unit, uint32_t count) { FillRows(at, pitch, unit, count); });
@@ -150,6 +149,7 @@ void DecodeRleWindowKeyed(uint32_t key, uint8_t* dest, const uint8_t* picture, i
                           uint32_t srcY, uint32_t width, uint32_t height)
 {
     const uint32_t keys = RepeatByte(uint8_t(key >> 24));
-    DecodeWindow(dest, picture, pitch, srcX, srcY, width, height,
-                 [pitch, keys](uint8_t* at, uint32_t unit, uint32_t count) { KeyedRows(at, pitch, unit, count, keys); });
+    DecodeWindow(
+        dest, picture, pitch, srcX, srcY, width, height,
+        [pitch, keys](uint8_t* at, uint32_t unit, uint32_t count) { KeyedRows(at, pitch, unit, count, keys); });
 }

@@ -30,16 +30,16 @@ constexpr int kHorizon = 318;
 // Palette layout. Entries 0-9 and 246-255 are the system's static colours,
 // which a palette device keeps for itself, so the artwork stays in 10-245.
 enum : int {
-    kSky = 10,       // 48 entries, zenith to horizon, of which the sky bands use every other one
-    kGlow = 58,      // 24, the planet's halo, dim to bright
-    kFarHills = 82,  // 16
-    kNearHills = 98, // 16
-    kWater = 114,    // 32, deep to bright
-    kGold = 146,     // 32, the title letters, top to bottom
-    kShadow = 178,   // 8
-    kStar = 186,     // 8, dim to bright
-    kAccent = 194,   // 32, the product name
-    kFrame = 226,    // 20
+    kSky = 10,        // 48 entries, zenith to horizon, of which the sky bands use every other one
+    kGlow = 58,       // 24, the planet's halo, dim to bright
+    kFarHills = 82,   // 16
+    kNearHills = 98,  // 16
+    kWater = 114,     // 32, deep to bright
+    kGold = 146,      // 32, the title letters, top to bottom
+    kShadow = 178,    // 8
+    kStar = 186,      // 8, dim to bright
+    kAccent = 194,    // 32, the product name
+    kFrame = 226,     // 20
 };
 
 struct Scheme {
@@ -58,16 +58,28 @@ struct Scheme {
     char iconLetter;
 };
 
+// clang-format off
 const Scheme kSchemes[] = {
-    {"Q3", "Q3", 130431, {4, 6, 28}, {30, 24, 88}, {150, 92, 160}, {60, 40, 120}, {255, 236, 200}, {44, 36, 84},
-     {16, 14, 40}, {6, 10, 40}, {120, 150, 220}, {0, 70, 110}, {120, 255, 255}, 46, 78, false, 0x51A3u, 9, 15, 'Q'},
-    {"KRN", "KRN", 161661, {20, 4, 12}, {110, 20, 40}, {250, 140, 60}, {140, 30, 20}, {255, 240, 170}, {70, 24, 36},
-     {30, 10, 20}, {30, 8, 16}, {255, 170, 90}, {120, 20, 0}, {255, 220, 80}, 58, 100, true, 0xC0DEu, 4, 14, 'K'},
+    {"Q3", "Q3", 130431,
+     {4, 6, 28}, {30, 24, 88}, {150, 92, 160},  // sky: zenith, middle, horizon
+     {60, 40, 120}, {255, 236, 200},            // the planet's glow
+     {44, 36, 84}, {16, 14, 40},                // hills, far and near
+     {6, 10, 40}, {120, 150, 220},              // water
+     {0, 70, 110}, {120, 255, 255},             // the product name
+     46, 78, false, 0x51A3u, 9, 15, 'Q'},
+    {"KRN", "KRN", 161661,
+     {20, 4, 12}, {110, 20, 40}, {250, 140, 60},
+     {140, 30, 20}, {255, 240, 170},
+     {70, 24, 36}, {30, 10, 20},
+     {30, 8, 16}, {255, 170, 90},
+     {120, 20, 0}, {255, 220, 80},
+     58, 100, true, 0xC0DEu, 4, 14, 'K'},
 };
+// clang-format on
 
 // The system's static colours, as a palette device reserves them.
-const Rgb kStaticLow[10] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
-                            {128, 0, 128}, {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+const Rgb kStaticLow[10] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+                            {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
 const Rgb kStaticHigh[10] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
                              {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
 
@@ -219,7 +231,8 @@ void DrawHills(Canvas& canvas, const Scheme& scheme)
         const int near = kHorizon - 8 - Noise(scheme.seed + 2, x + 500, 61) / 5 - Noise(scheme.seed + 3, x, 13) / 16;
         for (int y = far; y < kHorizon; ++y) {
             const int shade = (y - far) * 16 * 15 / (kHorizon - far + 1);
-            canvas.At(x, y) = uint8_t(scheme.ditheredHills ? Dither(kFarHills, 16, shade, x, y) : kFarHills + shade / 16);
+            canvas.At(x, y) =
+                uint8_t(scheme.ditheredHills ? Dither(kFarHills, 16, shade, x, y) : kFarHills + shade / 16);
         }
         for (int y = near; y < kHorizon; ++y)
             canvas.At(x, y) = uint8_t(kNearHills + (y - near) * 15 / (kHorizon - near + 1));

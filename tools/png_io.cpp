@@ -20,7 +20,7 @@ void OnPngError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) {}
+void OnPngWarning(png_structp, png_const_charp) { }
 
 }  // namespace
 

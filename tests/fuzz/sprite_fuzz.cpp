@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint32_t key = in.ConsumeIntegral<uint32_t>();
     const int32_t pitch = in.ConsumeIntegralInRange<int32_t>(-600, 600);
     const uint32_t srcX = in.ConsumeIntegralInRange<uint32_t>(0, 600);
-    const uint32_t srcY = in.ConsumeBool() ? in.ConsumeIntegral<uint32_t>() : in.ConsumeIntegralInRange<uint32_t>(0, 600);
+    const uint32_t srcY =
+        in.ConsumeBool() ? in.ConsumeIntegral<uint32_t>() : in.ConsumeIntegralInRange<uint32_t>(0, 600);
     const uint32_t width = in.ConsumeIntegralInRange<uint32_t>(0, 600);
     const uint32_t height = in.ConsumeIntegralInRange<uint32_t>(0, 600);
     const int32_t amplitude = in.ConsumeIntegral<int32_t>();
@@ -43,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 7: CheckedCopyRawKeyed(bounds, key, dest, p, n, pitch); break;
     case 8: CheckedCopyRawWindow(bounds, dest, p, n, pitch, srcX, srcY, width, height); break;
     case 9: CheckedCopyRawWindowKeyed(bounds, key, dest, p, n, pitch, srcX, srcY, width, height); break;
-    case 10: CheckedCopyRawWave(bounds, dest, p, n, pitch, srcX, srcY, width, height, amplitude, phaseStep, phase); break;
+    case 10:
+        CheckedCopyRawWave(bounds, dest, p, n, pitch, srcX, srcY, width, height, amplitude, phaseStep, phase);
+        break;
     default: CheckedClearRect(bounds, dest, pitch, width, height); break;
     }
     return 0;

@@ -7,18 +7,7 @@ backcg=$1
 resources=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# expect STATUS MESSAGE-PATTERN command...: the exit status and what stderr says.
-expect() {
-    local status=$1 pattern=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" = "$status" ] || fail "$* exited $got, wanted $status"
-    grep -q -- "$pattern" "$work/err" || fail "$* said '$(cat "$work/err")', wanted /$pattern/"
-}
+. "$(dirname "$0")/cli_expect.sh"
 
 for product in Q3 KRN; do
     # decode then encode gives back the very same resource
@@ -65,8 +54,4 @@ grep -q "well formed: no" <(
     "$backcg" info "$work/cut.bin" 2>/dev/null
 ) || fail "info does not say the cut resource is malformed"
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failures"
-    exit 1
-fi
-echo "backcg command line: all passed"
+finish "backcg command line"

@@ -13,7 +13,7 @@ TEST(CentredOffset, TruncatesTowardZero)
     EXPECT_EQ(CentredOffset(100, 103), -1);    // -3 / 2
     EXPECT_EQ(CentredOffset(580, 406), 87);
     EXPECT_EQ(CentredOffset(440, 320), 60);
-    EXPECT_EQ(CentredOffset(441, 320), 60);    // one more row off the top of a bottom-up picture
+    EXPECT_EQ(CentredOffset(441, 320), 60);  // one more row off the top of a bottom-up picture
 }
 
 TEST(WindowsVersion, Accepts351AndLater)

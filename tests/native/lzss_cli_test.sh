@@ -6,18 +6,7 @@ set -u
 lzss=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# expect STATUS MESSAGE-PATTERN command...
-expect() {
-    local status=$1 pattern=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" = "$status" ] || fail "$* exited $got, wanted $status"
-    grep -q -- "$pattern" "$work/err" || fail "$* said '$(cat "$work/err")', wanted /$pattern/"
-}
+. "$(dirname "$0")/cli_expect.sh"
 
 cp /usr/share/common-licenses/GPL-3 "$work/text"
 head -c 300000 "$lzss" >"$work/binary"
@@ -47,8 +36,4 @@ expect 1 "cannot write" "$lzss" compress "$work/text" "$work/no/such/dir/x"
 expect 2 "usage" "$lzss" frobnicate
 expect 2 "usage" "$lzss" decompress "$work/text.lz" "$work/x" --size
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failures"
-    exit 1
-fi
-echo "lzss command line: all passed"
+finish "lzss command line"

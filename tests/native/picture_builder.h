@@ -80,7 +80,10 @@ struct Surface {
 
     uint8_t* Origin() { return block.data() + origin; }
     size_t Offset(size_t row) const { return size_t(ptrdiff_t(origin) + ptrdiff_t(row) * pitch); }
-    Bytes Row(size_t row) const { return Bytes(block.begin() + long(Offset(row)), block.begin() + long(Offset(row) + width)); }
+    Bytes Row(size_t row) const
+    {
+        return Bytes(block.begin() + long(Offset(row)), block.begin() + long(Offset(row) + width));
+    }
 
     bool GuardsIntact() const
     {

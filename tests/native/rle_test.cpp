@@ -29,8 +29,9 @@ TEST(DecodeRle, LiteralsRunsAndTheTwoByteCount)
 TEST(DecodeRle, OneLiteralAndMarkerFillsAStripOfAnyHeightAndTheNextStripFollows)
 {
     for (uint16_t height = 2; height <= 512; ++height) {
-        const Picture picture =
-            PictureOf(8, height, {Lit(0xA1A2A3A4), Repeat(0xA1A2A3A4, height - 1), Lit(0xB1B2B3B4), Repeat(0xB1B2B3B4, height - 1)});
+        const Picture picture = PictureOf(
+            8, height,
+            {Lit(0xA1A2A3A4), Repeat(0xA1A2A3A4, height - 1), Lit(0xB1B2B3B4), Repeat(0xB1B2B3B4, height - 1)});
         std::vector<uint32_t> expected;
         for (int row = 0; row < height; ++row)
             expected.insert(expected.end(), {0xA1A2A3A4, 0xB1B2B3B4});
@@ -43,8 +44,9 @@ TEST(DecodeRle, OneLiteralAndMarkerFillsAStripOfAnyHeightAndTheNextStripFollows)
 
 TEST(DecodeRle, WritesOnlyItsRowsWithAnyPitchAndUnitsInByteOrder)
 {
-    const Picture picture = PictureOf(8, 3, {Lit(0x04030201), Lit(0x08070605), Lit(0x0C0B0A09),  // strip 0
-                                             Lit(0x14131211), Repeat(0x14131211, 2)});              // strip 1
+    const Picture picture = PictureOf(8, 3,
+                                      {Lit(0x04030201), Lit(0x08070605), Lit(0x0C0B0A09),  // strip 0
+                                       Lit(0x14131211), Repeat(0x14131211, 2)});           // strip 1
     for (int32_t pitch : {8, 13, -8, -21}) {
         SCOPED_TRACE(pitch);
         Surface surface(8, 3, pitch);
@@ -82,8 +84,9 @@ TEST(CheckRle, RefusesRunsPastTheStripAndEveryCutOfTheStream)
     EXPECT_EQ(CheckRle(longEscape.bytes.data(), longEscape.bytes.size()).status, RleStatus::RunTooLong);
 
     // Every prefix of a well-formed stream is cut short somewhere.
-    const Picture picture = PictureOf(8, 300, {Lit(1), Repeat(1, 258), Lit(2), Lit(3), Repeat(3, 39),  // strip 0
-                                               Lit(4), Repeat(4, 299)});                            // strip 1
+    const Picture picture = PictureOf(8, 300,
+                                      {Lit(1), Repeat(1, 258), Lit(2), Lit(3), Repeat(3, 39),  // strip 0
+                                       Lit(4), Repeat(4, 299)});                               // strip 1
     ASSERT_EQ(CheckRle(picture.bytes.data(), picture.bytes.size()).status, RleStatus::Ok);
     for (size_t size = 0; size < picture.bytes.size(); ++size) {
         std::vector<uint8_t> cut(picture.bytes.begin(), picture.bytes.begin() + long(size));
@@ -104,8 +107,8 @@ TEST(EncodeRle, WritesMaximalRunsAndGoesOnAfter511)
 {
     std::vector<uint8_t> pixels(4 * 1000, 0x42);
     pixels[4 * 999] = 0x43;  // the last row differs in its first pixel
-    const Picture expected =
-        PictureOf(4, 1000, {Lit(0x42424242), Repeat(0x42424242, 511), Lit(0x42424242), Repeat(0x42424242, 486), Lit(0x42424243)});
+    const Picture expected = PictureOf(
+        4, 1000, {Lit(0x42424242), Repeat(0x42424242, 511), Lit(0x42424242), Repeat(0x42424242, 486), Lit(0x42424243)});
     EXPECT_EQ(EncodeRle(pixels.data(), 4, 1000), expected.bytes);
 }
 
@@ -122,8 +125,8 @@ TEST(EncodeRle, RoundTripsRandomPicturesThroughTheCheckAndTheDecoder)
         std::vector<uint8_t> pixels(size_t(width) * height);
         for (size_t row = 0; row < height; ++row)
             for (size_t x = 0; x < width; ++x)
-                pixels[row * width + x] = row > 0 && random() % 100 < repeat ? pixels[(row - 1) * width + x]
-                                                                             : uint8_t(random() % colours);
+                pixels[row * width + x] =
+                    row > 0 && random() % 100 < repeat ? pixels[(row - 1) * width + x] : uint8_t(random() % colours);
         const std::vector<uint8_t> encoded = EncodeRle(pixels.data(), width, height);
         const RleCheck check = CheckRle(encoded.data(), encoded.size());
         ASSERT_EQ(check.status, RleStatus::Ok);

@@ -45,8 +45,8 @@ TestPicture RandomPicture(std::mt19937& random, uint16_t width, uint16_t height,
         for (size_t x = 0; x < width; ++x) {
             const unsigned roll = random() % 8;
             pixels[y * width + x] = y > 0 && random() % 100 < repeat ? pixels[(y - 1) * width + x]
-                                    : roll < 3                         ? key
-                                                                       : uint8_t(random() % 5);
+                : roll < 3                                           ? key
+                                                                     : uint8_t(random() % 5);
         }
     return MakePicture(width, height, pixels);
 }
@@ -164,12 +164,13 @@ TEST_F(SpriteModelTest, RleDecodersMatchTheModel)
         Canvas gotWindow(count * 4, height, pitch, round), wantWindow(count * 4, height, pitch, round);
         const bool keyed = random() % 2;
         if (keyed)
-            DecodeRleWindowKeyed(key, gotWindow.Dest(), p.rle.data(), pitch, srcX, srcY, count * 4 + random() % 4, height);
+            DecodeRleWindowKeyed(key, gotWindow.Dest(), p.rle.data(), pitch, srcX, srcY, count * 4 + random() % 4,
+                                 height);
         else
             DecodeRleWindow(gotWindow.Dest(), p.rle.data(), pitch, srcX, srcY, count * 4 + random() % 4, height);
         ModelWindow(wantWindow, p, srcX, srcY, count * 4, height, keyed ? keyColour : kNoKey);
-        ASSERT_TRUE(SameCanvas(gotWindow, wantWindow)) << "window " << srcX << "," << srcY << " " << count * 4 << "x"
-                                                       << height << (keyed ? " keyed" : "");
+        ASSERT_TRUE(SameCanvas(gotWindow, wantWindow))
+            << "window " << srcX << "," << srcY << " " << count * 4 << "x" << height << (keyed ? " keyed" : "");
 
         FadePattern = random() & 0xFFFF;
         const bool fadeKeyed = random() % 2;
@@ -185,7 +186,8 @@ TEST_F(SpriteModelTest, RawCopiesMatchTheModel)
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE("seed 20261208, round " + std::to_string(round));
         const uint8_t keyColour = uint8_t(random() % 5);
-        const TestPicture p = RandomPicture(random, uint16_t(8 + RandomWidth()), uint16_t(1 + random() % 30), keyColour);
+        const TestPicture p =
+            RandomPicture(random, uint16_t(8 + RandomWidth()), uint16_t(1 + random() % 30), keyColour);
         const uint32_t key = uint32_t(keyColour) << 24 | (random() & 0xFFFFFF);
         const int32_t pitch = RandomPitch(p.width);
 
@@ -288,8 +290,8 @@ TEST(DecodeRleWindow, ClipsRunsThatStraddleTheWindowsEdges)
 {
     // One strip, 12 rows: B, then A on rows 1-9 (a literal and its marker),
     // then C, D.
-    const Picture p = PictureOf(4, 12, {Lit(0xBBBBBBBB), Lit(0xAAAAAAAA), Repeat(0xAAAAAAAA, 8), Lit(0xCCCCCCCC),
-                                        Lit(0xDDDDDDDD)});
+    const Picture p =
+        PictureOf(4, 12, {Lit(0xBBBBBBBB), Lit(0xAAAAAAAA), Repeat(0xAAAAAAAA, 8), Lit(0xCCCCCCCC), Lit(0xDDDDDDDD)});
     // The run covers the window's first and last rows: it fills the column.
     Canvas inside(4, 4, 4, 9);
     DecodeRleWindow(inside.Dest(), p.bytes.data(), 4, 0, 3, 4, 4);
@@ -316,8 +318,9 @@ TEST(DecodeRleWindow, ClipsRunsThatStraddleTheWindowsEdges)
 TEST(DecodeRleKeyed, SkipsKeyColouredPixelsAndWholeTransparentRuns)
 {
     // Strip 0: a run of all-key units; strip 1: mixed units.
-    const Picture p = PictureOf(8, 4, {Lit(0x0C0C0C0C), Repeat(0x0C0C0C0C, 3),                       // strip 0
-                                       Lit(0x0C050C07), Lit(0x01020304), Repeat(0x01020304, 2)});  // strip 1
+    const Picture p = PictureOf(8, 4,
+                                {Lit(0x0C0C0C0C), Repeat(0x0C0C0C0C, 3),                     // strip 0
+                                 Lit(0x0C050C07), Lit(0x01020304), Repeat(0x01020304, 2)});  // strip 1
     for (uint32_t key : {0x0C000000u, 0x0CFFFFFFu, 0x0C123456u}) {
         Canvas got(8, 4, 8, 3);
         const Canvas before = got;
@@ -330,7 +333,8 @@ TEST(DecodeRleKeyed, SkipsKeyColouredPixelsAndWholeTransparentRuns)
         EXPECT_EQ(got.Get(5, 0), before.Get(5, 0));
         EXPECT_EQ(got.Get(6, 0), 5);
         EXPECT_EQ(got.Get(7, 0), before.Get(7, 0));
-        EXPECT_EQ(got.surface.Row(3), (Bytes{before.Get(0, 3), before.Get(1, 3), before.Get(2, 3), before.Get(3, 3), 4, 3, 2, 1}));
+        EXPECT_EQ(got.surface.Row(3),
+                  (Bytes{before.Get(0, 3), before.Get(1, 3), before.Get(2, 3), before.Get(3, 3), 4, 3, 2, 1}));
     }
 }
 
@@ -485,17 +489,22 @@ TEST(CheckedSprites, RefuseEveryCallThatWouldReachOutside)
         {"window below", R::OutsidePicture, CheckedDecodeRleWindow(bounds, dest, rle, rleSize, 12, 0, 9, 4, 2)},
         {"window huge row", R::OutsidePicture,
          CheckedDecodeRleWindowKeyed(bounds, 0, dest, rle, rleSize, 12, 0, 0xFFFFFFFF, 4, 1)},
-        {"window past the wrap", R::OutsidePicture, CheckedDecodeRleWindow(bounds, dest, rle, rleSize, 12, 16, 0, 4, 1)},
+        {"window past the wrap", R::OutsidePicture,
+         CheckedDecodeRleWindow(bounds, dest, rle, rleSize, 12, 16, 0, 4, 1)},
         {"window twice around", R::OutsidePicture, CheckedDecodeRleWindow(bounds, dest, rle, rleSize, 12, 4, 0, 24, 1)},
         {"window wraps once", R::Drawn, CheckedDecodeRleWindow(bounds, dest, rle, rleSize, 24, 4, 0, 20, 2)},
         {"raw too short", R::MalformedPicture, CheckedCopyRaw(bounds, dest, raw, rawSize - 1, 12)},
         {"raw fits", R::Drawn, CheckedCopyRawKeyed(bounds, 0, dest, raw, rawSize, 12)},
         {"raw window right", R::OutsidePicture, CheckedCopyRawWindow(bounds, dest, raw, rawSize, 12, 9, 0, 4, 1)},
         {"raw window keyed fits", R::Drawn, CheckedCopyRawWindowKeyed(bounds, 0, dest, raw, rawSize, 12, 8, 9, 4, 1)},
-        {"wave shift left", R::OutsidePicture, CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 0, 0, 4, 1, -100, 0, 0)},
-        {"wave shift right", R::OutsidePicture, CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 8, 0, 4, 1, 10, 0, 0)},
-        {"wave phase past the table", R::BadArguments, CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 4, 0, 4, 1, 10, 0, 2048)},
-        {"wave phase not whole", R::BadArguments, CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 4, 0, 4, 1, 10, 0, 6)},
+        {"wave shift left", R::OutsidePicture,
+         CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 0, 0, 4, 1, -100, 0, 0)},
+        {"wave shift right", R::OutsidePicture,
+         CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 8, 0, 4, 1, 10, 0, 0)},
+        {"wave phase past the table", R::BadArguments,
+         CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 4, 0, 4, 1, 10, 0, 2048)},
+        {"wave phase not whole", R::BadArguments,
+         CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 4, 0, 4, 1, 10, 0, 6)},
         {"wave fits", R::Drawn, CheckedCopyRawWave(bounds, dest, raw, rawSize, 12, 4, 0, 4, 3, 10, 4, 8)},
         {"clear fits", R::Drawn, CheckedClearRect(bounds, dest, 12, 12, 10)},
         {"clear to the very end", R::Drawn, CheckedClearRect(bounds, dest + 16, 12, 12, 10)},

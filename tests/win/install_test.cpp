@@ -40,8 +40,8 @@ std::atomic<int> finds, findCloses, opens, closes, allocations, frees;
 std::atomic<int> writes;
 bool failCopyBuffer;     // the copy dialog's 64 KiB block cannot be had
 const char* failDialog;  // the dialog template that cannot be created, or NULL
-int pauseAtWrite;    // the write that waits for the test, or 0
-int shortWriteAt;    // the write that takes one byte less, or 0
+int pauseAtWrite;        // the write that waits for the test, or 0
+int shortWriteAt;        // the write that takes one byte less, or 0
 HANDLE paused, resumed;
 
 HANDLE WINAPI FindFirstWatch(LPCSTR pattern, LPWIN32_FIND_DATAA entry)
@@ -186,15 +186,15 @@ protected:
     template <class Drive>
     void RunLauncher(Drive drive)
     {
-        const int result = RunWhileDriving(
-            [] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); },
-            [&](const WindowDriver& driver) {
-                HWND main = driver.WaitForDialog(IDC_PLAY);
-                ASSERT_TRUE(main) << "no main window";
-                drive(driver, main);
-                if (IsWindow(main))
-                    Click(main, IDC_EXIT);
-            });
+        const int result =
+            RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); },
+                            [&](const WindowDriver& driver) {
+                                HWND main = driver.WaitForDialog(IDC_PLAY);
+                                ASSERT_TRUE(main) << "no main window";
+                                drive(driver, main);
+                                if (IsWindow(main))
+                                    Click(main, IDC_EXIT);
+                            });
         EXPECT_EQ(result, 0);
     }
 
@@ -258,6 +258,21 @@ protected:
             EXPECT_EQ(copy.size(), size) << name;
             EXPECT_TRUE(copy == ReadBytes(disc_ + "\\" + name)) << name << " differs";
         }
+    }
+
+    // Installs into a new directory and expects the copy to end with the
+    // notice `text`, and then nothing left: no directory, no record, the
+    // button as it was.
+    void ExpectRolledBack(const char* text)
+    {
+        const std::string target = TestDir() + "\\Q3";
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            ChooseDirectory(driver, main, target);
+            ExpectEnd(driver, text);
+            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+        });
+        EXPECT_FALSE(Exists(target));
+        EXPECT_EQ(Record(), "(none)");
     }
 
     std::string disc_;
@@ -343,28 +358,14 @@ TEST_F(InstallTest, ASourceWithNothingToCopySaysSoAndRemovesTheNewDirectory)
     WriteBytes(disc_ + "\\HIDDEN.DAT", "hidden");
     SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryA((disc_ + "\\SUB").c_str(), NULL);
-    const std::string target = TestDir() + "\\Q3";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextNoFiles);
-        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
-    });
-    EXPECT_FALSE(Exists(target));
-    EXPECT_EQ(Record(), "(none)");
+    ExpectRolledBack(kTextNoFiles);
 }
 
 TEST_F(InstallTest, AShortWriteIsAFailureAndIsRolledBack)
 {
     MakeSource();
-    const std::string target = TestDir() + "\\Q3";
     shortWriteAt = 5;
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextInstallFailed);
-        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
-    });
-    EXPECT_FALSE(Exists(target));
-    EXPECT_EQ(Record(), "(none)");
+    ExpectRolledBack(kTextInstallFailed);
 }
 
 TEST_F(InstallTest, AFullDriveFailsTheCopyAndNothingIsLeftOnIt)
@@ -397,25 +398,15 @@ TEST_F(InstallTest, ASourceThatCannotBeOpenedFailsTheCopy)
     // Held open without sharing, ONE.DAT cannot be opened for the copy.
     HANDLE held = CreateFileA((disc_ + "\\ONE.DAT").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string target = TestDir() + "\\Q3";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextInstallFailed);
-    });
+    ExpectRolledBack(kTextInstallFailed);
     CloseHandle(held);
-    EXPECT_FALSE(Exists(target));
 }
 
 TEST_F(InstallTest, NoMemoryForTheCopyEndsItAndRemovesTheNewDirectory)
 {
     MakeSource();
     failCopyBuffer = true;
-    const std::string target = TestDir() + "\\Q3";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextNoMemory);
-    });
-    EXPECT_FALSE(Exists(target));
+    ExpectRolledBack(kTextNoMemory);
 }
 
 TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
@@ -610,8 +601,8 @@ TEST_F(InstallTest, ARootOrEmptyRecordDeletesNoFile)
     // The root of the current drive, named five ways.
     const std::string marker = "C:\\KEEP-ME.TXT";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
-    for (const std::string& record : {std::string("C:\\"), std::string("C:"), std::string(""), std::string("\\"),
-                                      TestDir() + "\\..\\.."}) {
+    for (const std::string& record :
+         {std::string("C:\\"), std::string("C:"), std::string(""), std::string("\\"), TestDir() + "\\..\\.."}) {
         SCOPED_TRACE("record \"" + record + "\"");
         SetProductValue(kQ3, "InstallDir", REG_SZ, record + std::string(1, '\0'));
         RunLauncher([&](const WindowDriver& driver, HWND main) {

@@ -329,6 +329,8 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn),
-                         [](const ::testing::TestParamInfo<const Product*>& info) { return std::string(info.param->name); });
+                         [](const ::testing::TestParamInfo<const Product*>& info) {
+                             return std::string(info.param->name);
+                         });
 
 }  // namespace

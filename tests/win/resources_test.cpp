@@ -73,7 +73,8 @@ struct Control {
 };
 
 // A standard dialog template: no menu, no class, no caption, no font.
-Bytes DialogTemplate(uint32_t style, int16_t x, int16_t y, int16_t cx, int16_t cy, std::initializer_list<Control> controls)
+Bytes DialogTemplate(uint32_t style, int16_t x, int16_t y, int16_t cx, int16_t cy,
+                     std::initializer_list<Control> controls)
 {
     Bytes out;
     Put32(out, style);
@@ -177,18 +178,16 @@ TEST_P(ResourcesTest, HoldsExactlyTheSpecifiedResourcesInTheNeutralLanguage)
 {
     std::vector<uintptr_t> types;
     EnumResourceTypesA(module_, CollectType, (LONG_PTR)&types);
-    EXPECT_EQ(types, (std::vector<uintptr_t>{3, 5, 6, 10, 14, 16}));  // icon, dialog, string, rcdata, group icon, version
+    EXPECT_EQ(types,
+              (std::vector<uintptr_t>{3, 5, 6, 10, 14, 16}));  // icon, dialog, string, rcdata, group icon, version
 
     const struct {
         LPCSTR type;
         std::vector<std::string> names;
     } expected[] = {
-        {RT_ICON, {"#1"}},
-        {RT_DIALOG, {"DLG_INST", "DLG_MAIN", "DLG_SELECT"}},
-        {RT_STRING, {"#1"}},
-        {RT_RCDATA, {"BACKCG"}},
-        {RT_GROUP_ICON, {"ICON"}},
-        {RT_VERSION, {"#1"}},
+        {RT_ICON, {"#1"}},         {RT_DIALOG, {"DLG_INST", "DLG_MAIN", "DLG_SELECT"}},
+        {RT_STRING, {"#1"}},       {RT_RCDATA, {"BACKCG"}},
+        {RT_GROUP_ICON, {"ICON"}}, {RT_VERSION, {"#1"}},
     };
     for (const auto& type : expected) {
         std::vector<std::string> names;
@@ -250,8 +249,8 @@ TEST_P(ResourcesTest, PictureIsTheProductsWellFormedBackcg)
 TEST_P(ResourcesTest, IconGroupHoldsOne32x32SixteenColourImage)
 {
     Bytes group;
-    Put16(group, 0), Put16(group, 1), Put16(group, 1);      // reserved, icon, one entry
-    group.insert(group.end(), {32, 32, 16, 0});              // width, height, colours, reserved
+    Put16(group, 0), Put16(group, 1), Put16(group, 1);                     // reserved, icon, one entry
+    group.insert(group.end(), {32, 32, 16, 0});                            // width, height, colours, reserved
     Put16(group, 1), Put16(group, 4), Put32(group, 744), Put16(group, 1);  // planes, bits, bytes, id
     EXPECT_TRUE(SameBytes(Resource(RT_GROUP_ICON, "ICON"), group));
 
@@ -317,7 +316,8 @@ TEST_P(ResourcesTest, VersionBlockHasItsFixedPartStringsAndTranslation)
     EXPECT_EQ(root.key, L"VS_VERSION_INFO");
 
     Bytes fixed;
-    for (uint32_t field : {0xFEEF04BDu, 0x00010000u, 0x00010000u, 0u, 0x00010000u, 0u, 0u, 0u, 0x00040004u, 1u, 0u, 0u, 0u})
+    for (uint32_t field :
+         {0xFEEF04BDu, 0x00010000u, 0x00010000u, 0u, 0x00010000u, 0u, 0u, 0u, 0x00040004u, 1u, 0u, 0u, 0u})
         Put32(fixed, field);
     EXPECT_EQ(root.value, fixed);
 
@@ -327,11 +327,8 @@ TEST_P(ResourcesTest, VersionBlockHasItsFixedPartStringsAndTranslation)
     ASSERT_EQ(strings.children.size(), 1u);
     EXPECT_EQ(strings.children[0].key, L"040904E4");
     const std::vector<std::pair<std::wstring, const char*>> values = {
-        {L"CompanyName", "TOVAK"},
-        {L"FileDescription", product().description},
-        {L"FileVersion", "1.00"},
-        {L"InternalName", "Install"},
-        {L"OriginalFilename", product().exe},
+        {L"CompanyName", "TOVAK"},    {L"FileDescription", product().description}, {L"FileVersion", "1.00"},
+        {L"InternalName", "Install"}, {L"OriginalFilename", product().exe},
     };
     ASSERT_EQ(strings.children[0].children.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
@@ -357,11 +354,11 @@ TEST_P(ResourcesTest, ExportsTheDialogProceduresByName)
     const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(base + ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
     const bool wide = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     EXPECT_EQ(wide, std::string(GetParam().bitness) == "win64");
-    const IMAGE_DATA_DIRECTORY exports =
-        wide ? ((const IMAGE_NT_HEADERS64*)nt)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT]
-             : nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    const IMAGE_SECTION_HEADER* sections = (const IMAGE_SECTION_HEADER*)((const uint8_t*)&nt->OptionalHeader +
-                                                                          nt->FileHeader.SizeOfOptionalHeader);
+    const IMAGE_DATA_DIRECTORY exports = wide
+        ? ((const IMAGE_NT_HEADERS64*)nt)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT]
+        : nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_SECTION_HEADER* sections =
+        (const IMAGE_SECTION_HEADER*)((const uint8_t*)&nt->OptionalHeader + nt->FileHeader.SizeOfOptionalHeader);
     auto at = [&](DWORD rva) -> const uint8_t* {
         for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i)
             if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].Misc.VirtualSize)

@@ -62,6 +62,8 @@ TEST_P(ScreenTest, PaintsTheCentredCropOfItsPicture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, ScreenTest, ::testing::Values(&kQ3, &kKrn),
-                         [](const ::testing::TestParamInfo<const Product*>& info) { return std::string(info.param->name); });
+                         [](const ::testing::TestParamInfo<const Product*>& info) {
+                             return std::string(info.param->name);
+                         });
 
 }  // namespace

@@ -125,8 +125,8 @@ protected:
         Watch("GDI32.dll", "DeleteObject", (void*)DeleteObjectWatch);
         Watch("KERNEL32.dll", "FreeResource", (void*)FreeResourceWatch);
 
-        const int result = RunWhileDriving(
-            [] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
+        const int result =
+            RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
         patches.clear();
         return result;
     }
@@ -206,8 +206,8 @@ TEST_F(StartupTest, AMainWindowThatCannotBeCreatedIsAFailure)
 {
     failDialog = true;
     ExpectFailureMessage(kTextSystemFault, kQ3Title);
-    EXPECT_EQ(AfterMessage(), (std::vector<std::string>{"MessageBoxA", "GlobalUnlock", "GlobalFree", "DeleteObject",
-                                                        "FreeResource"}));
+    EXPECT_EQ(AfterMessage(),
+              (std::vector<std::string>{"MessageBoxA", "GlobalUnlock", "GlobalFree", "DeleteObject", "FreeResource"}));
 }
 
 // A valid picture resource to break: the one linked into this program.
@@ -283,7 +283,8 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
                 << "colour " << i;
             const PALETTEENTRY& logical = PictureLogPalette.palPalEntry[i];
             if (i >= 10 && i < 246) {
-                EXPECT_EQ(logical.peRed | logical.peGreen << 8 | logical.peBlue << 16, entry[2] | entry[1] << 8 | entry[0] << 16)
+                EXPECT_EQ(logical.peRed | logical.peGreen << 8 | logical.peBlue << 16,
+                          entry[2] | entry[1] << 8 | entry[0] << 16)
                     << "palette entry " << i;
                 EXPECT_EQ(logical.peFlags, PC_NOCOLLAPSE);
             }
@@ -291,7 +292,8 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
         EXPECT_EQ(PictureLogPalette.palVersion, 0x300);
         EXPECT_EQ(PictureLogPalette.palNumEntries, 256);
         for (int row = 0; row < 440; ++row)
-            ASSERT_EQ(memcmp(PictureBits + size_t(row) * 580, &topDown[size_t(439 - row) * 580], 580), 0) << "row " << row;
+            ASSERT_EQ(memcmp(PictureBits + size_t(row) * 580, &topDown[size_t(439 - row) * 580], 580), 0)
+                << "row " << row;
         Click(main, IDC_EXIT);
     });
     EXPECT_EQ(result, 0);

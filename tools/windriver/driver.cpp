@@ -38,7 +38,7 @@ bool HasControl(HWND window, int id)
 {
     char className[16];
     return GetClassNameA(window, className, sizeof className) && lstrcmpA(className, "#32770") == 0 &&
-           !IsMessageBox(window) && GetDlgItem(window, id) != NULL;
+        !IsMessageBox(window) && GetDlgItem(window, id) != NULL;
 }
 
 bool AnyMessageBox(HWND window, int) { return IsMessageBox(window); }
@@ -88,10 +88,12 @@ bool WindowDriver::WindowsGoneWithin(DWORD timeoutMs) const
 HWND FindMainWindow(DWORD timeoutMs)
 {
     Search search = {0, HasControl, IDC_PLAY, true, NULL};
-    WaitFor([&] {
-        EnumWindows(VisitAnyProcess, (LPARAM)&search);
-        return search.found != NULL;
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            EnumWindows(VisitAnyProcess, (LPARAM)&search);
+            return search.found != NULL;
+        },
+        timeoutMs);
     return search.found;
 }
 

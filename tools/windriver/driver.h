@@ -14,7 +14,7 @@ constexpr DWORD kWaitMs = 20000;
 
 class WindowDriver {
 public:
-    explicit WindowDriver(DWORD processId) : processId_(processId) {}
+    explicit WindowDriver(DWORD processId) : processId_(processId) { }
 
     // A visible top-level dialog of the process that has a control `id`.
     HWND WaitForDialog(int controlId, DWORD timeoutMs = kWaitMs) const;

@@ -50,8 +50,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes)
 
 std::string ReadBytes(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
-                              NULL);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return std::string();
     std::string bytes(GetFileSize(file, NULL), '\0');
@@ -88,8 +88,7 @@ static bool QueryKey(const Product& product, std::string* keyClass, DWORD* value
         return false;
     char buffer[64] = {};
     DWORD length = sizeof buffer;
-    const LONG result =
-        RegQueryInfoKeyA(key, buffer, &length, NULL, NULL, NULL, NULL, values, NULL, NULL, NULL, NULL);
+    const LONG result = RegQueryInfoKeyA(key, buffer, &length, NULL, NULL, NULL, NULL, values, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
     *keyClass = std::string(buffer, length);
     return result == ERROR_SUCCESS;

@@ -19,8 +19,8 @@ Capture CaptureClient(HWND window);
 // A program's BACKCG picture, decoded by our own codec, 0xRRGGBB, top row first.
 struct Picture {
     int width = 0, height = 0;
-    std::vector<DWORD> pixels;      // through the picture's own colours
-    std::vector<DWORD> colours;     // its 256 palette entries
+    std::vector<DWORD> pixels;   // through the picture's own colours
+    std::vector<DWORD> colours;  // its 256 palette entries
     DWORD At(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };
 Picture ProgramPicture(const std::string& program);
