@@ -34,6 +34,7 @@ function(add_launcher name resource_dir)
   target_include_directories(${name} PRIVATE ${resource_dir} ${CMAKE_SOURCE_DIR}/resources)
   target_link_libraries(${name} PRIVATE program)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${name} SUFFIX .EXE)
+  target_link_options(${name} PRIVATE -s)  # no symbol table in what ships
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # Export the dialog procedures by their plain names, without @16.
     target_link_options(${name} PRIVATE -Wl,--kill-at)
@@ -43,6 +44,7 @@ endfunction()
 # The stand-in for the game engine.
 add_executable(VGX WIN32 ${CMAKE_SOURCE_DIR}/tools/vgx_standin.cpp)
 set_target_properties(VGX PROPERTIES OUTPUT_NAME VGX SUFFIX .EXE)
+target_link_options(VGX PRIVATE -s)
 
 # Drives windows the way a player does; the tests and the demo use it.
 add_library(window_driver STATIC
