@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -12,7 +13,8 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // Prints "name / baseline" once both have run; `goal` is the ratio to stay within.
+    // Prints "name / baseline" once both have run; `goal` is the ratio to stay
+    // within (infinity for a figure without a goal).
     void Compare(std::string name, std::string baseline, double goal, std::string goalText)
     {
         comparisons_.push_back({std::move(name), std::move(baseline), goal, std::move(goalText)});
@@ -34,8 +36,9 @@ public:
             if (!seconds_.count(c.name) || !seconds_.count(c.baseline))
                 continue;
             const double ratio = seconds_[c.name] / seconds_[c.baseline];
+            const char* verdict = std::isinf(c.goal) ? "" : ratio <= c.goal ? "(met)" : "(NOT met)";
             printf("%-44s %-36s %8.3f  %s %s\n", c.name.c_str(), c.baseline.c_str(), ratio, c.goalText.c_str(),
-                   ratio <= c.goal ? "(met)" : "(NOT met)");
+                   verdict);
         }
     }
 

@@ -27,8 +27,8 @@ struct KeyedRow {
     }
 };
 
-// Rows of a window: each starts at its picture row's (srcX, srcY + row) plus
-// whatever `shift(row)` adds.
+// The rows of a window: row r starts at pixel (srcX, srcY + r) of the
+// picture, moved by what shift() gives for that row.
 template <class Row, class Shift>
 void CopyWindow(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
                 uint32_t height, Row row, Shift shift)
