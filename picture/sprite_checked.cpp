@@ -50,32 +50,15 @@ bool InsideRaw(const uint8_t* picture, uint32_t srcX, uint32_t srcY, uint32_t wi
     return left >= 0 && left + width / 4 * 4 <= RleWidth(picture) && uint64_t(srcY) + height <= RleHeight(picture);
 }
 
-// The checks every RLE member makes: usable counts, a well-formed picture,
-// a window inside it, rows inside the surface.
-SpriteResult CheckRleCall(SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
-                          int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
-                          bool wholePicture)
-{
-    if (!WellFormedRle(picture, size))
-        return SpriteResult::MalformedPicture;
-    if (wholePicture) {
-        width = RleWidth(picture);
-        height = RleHeight(picture);
-    }
-    if (!UsableCount(width, height))
-        return SpriteResult::BadArguments;
-    if (!InsideRle(picture, srcX, srcY, width, height))
-        return SpriteResult::OutsidePicture;
-    if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
-        return SpriteResult::OutsideSurface;
-    return SpriteResult::Drawn;
-}
+enum class Form { Rle, Raw };
 
-SpriteResult CheckRawCall(SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
-                          int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
-                          bool wholePicture)
+// The checks every member makes: a well-formed picture, usable counts, a
+// window inside the picture, rows inside the surface. A whole-picture call
+// takes the picture's own size as its window.
+SpriteResult CheckCall(Form form, SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
+                       int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height, bool wholePicture)
 {
-    if (!WellFormedRaw(picture, size))
+    if (!(form == Form::Rle ? WellFormedRle(picture, size) : WellFormedRaw(picture, size)))
         return SpriteResult::MalformedPicture;
     if (wholePicture) {
         width = RleWidth(picture);
@@ -83,7 +66,8 @@ SpriteResult CheckRawCall(SpriteSurface surface, const uint8_t* dest, const uint
     }
     if (!UsableCount(width, height))
         return SpriteResult::BadArguments;
-    if (!InsideRaw(picture, srcX, srcY, width, height, 0))
+    if (!(form == Form::Rle ? InsideRle(picture, srcX, srcY, width, height)
+                            : InsideRaw(picture, srcX, srcY, width, height, 0)))
         return SpriteResult::OutsidePicture;
     if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
         return SpriteResult::OutsideSurface;
@@ -116,73 +100,77 @@ const char* SpriteResultText(SpriteResult result)
 SpriteResult CheckedDecodeRle(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                               int32_t pitch)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { DecodeRle(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                    size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { DecodeRleKeyed(key, dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFaded(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                    int32_t pitch)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { DecodeRleFaded(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFadedKeyed(SpriteSurface surface, uint8_t* dest, const uint8_t* picture,
                                         size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { DecodeRleFadedKeyed(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                     int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
-                      [&] { DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height); });
+    return DrawIfSafe(
+        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        [&] { DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedDecodeRleWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                          size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY,
                                          uint32_t width, uint32_t height)
 {
-    return DrawIfSafe(CheckRleCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
-                      [&] { DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
+    return DrawIfSafe(
+        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        [&] { DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRaw(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                             int32_t pitch)
 {
-    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { CopyRaw(dest, picture, pitch); });
 }
 
 SpriteResult CheckedCopyRawKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                  size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
                       [&] { CopyRawKeyed(key, dest, picture, pitch); });
 }
 
 SpriteResult CheckedCopyRawWindow(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                   int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
-    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
-                      [&] { CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height); });
+    return DrawIfSafe(
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        [&] { CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRawWindowKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                        size_t pictureSize, int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width,
                                        uint32_t height)
 {
-    return DrawIfSafe(CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
-                      [&] { CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
+    return DrawIfSafe(
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        [&] { CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
@@ -192,7 +180,8 @@ SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint
     // Every read of the table a whole value inside it.
     if (phase < 0 || phase >= 2048 || phase % 4 != 0 || phaseStep % 4 != 0)
         return SpriteResult::BadArguments;
-    SpriteResult result = CheckRawCall(surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+    SpriteResult result =
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
     if (result != SpriteResult::Drawn)
         return result;
     // Each row's shift moves it: every shifted row must stay in the picture.
