@@ -30,9 +30,8 @@ cp build/win64/"$product".EXE build/win64/VGX.EXE "$disc/"
 [ -f "$disc/SCRIPT.DAT" ] || head -c 204800 /dev/urandom >"$disc/SCRIPT.DAT"
 printf 'VARNO %s demo disc\r\n' "$product" >"$disc/README.TXT"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 WINELOADER=/usr/lib/wine/wine64 \
-    VGX_LOG="$demo/vgx.log"
-unset LC_ALL LC_CTYPE
+. tools/wine_env.sh
+export VGX_LOG="$demo/vgx.log"
 tests/wine/template.sh "$demo/template"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then

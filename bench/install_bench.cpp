@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../installer/installer.h"
-#include "../launcher/state.h"
+#include "../installer/internal.h"
 #include "../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"
@@ -36,9 +35,6 @@ double Now()
     QueryPerformanceCounter(&counter);
     return double(counter.QuadPart) / double(frequency.QuadPart);
 }
-
-std::map<std::string, std::unique_ptr<ImportPatch>> patches;
-#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
 
 // Times taken by the patched imports, on the GUI thread.
 double copyStart, copyEnd;  // the first open, the closing message
@@ -87,11 +83,6 @@ int WINAPI MessageBoxTimed(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
     if (copyStart != 0 && copyEnd == 0)
         copyEnd = Now();
     return REAL(MessageBoxA)(owner, text, caption, style);
-}
-
-void Patch(const char* dll, const char* function, void* replacement)
-{
-    patches[function] = std::make_unique<ImportPatch>(dll, function, replacement);
 }
 
 // About 200 MiB: a few large files, many middling ones, many small ones.
@@ -184,7 +175,7 @@ int main()
             bestChunks = chunks;
         }
     }
-    patches.clear();
+    RemovePatches();
     RemoveTree(base);
 
     printf("\ninstall throughput, %.0f MiB in %d files of mixed sizes:\n", mib, files);

@@ -3,13 +3,12 @@
 // step is a message the dialog posts to itself, and before each post one
 // pending message of the thread is dispatched, which is how painting and the
 // cancel button reach the windows during the copy.
-#include "../launcher/centring.h"
-#include "../launcher/dialogs.h"
-#include "../launcher/state.h"
-#include "../launcher/texts.h"
+#include "../common/app.h"
+#include "../common/centring.h"
+#include "../common/texts.h"
 #include "../resources/ids.h"
-#include "copy_dialog.h"
 #include "install_math.h"
+#include "internal.h"
 #include "paths.h"
 
 enum {
@@ -27,15 +26,20 @@ static HFILE destinationFile;
 static OFSTRUCT sourceInfo;
 static OFSTRUCT destinationInfo;
 static BYTE* copyBuffer;  // one locked movable block for the whole copy
+static DWORD copiedBytes;  // written so far, over all files
 
-void PumpOneMessage()
+// Dispatches at most one pending message of the thread, of any window:
+// exactly one peek, no translation and no dialog keyboard handling.
+static void PumpOneMessage()
 {
     MSG message;
     if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
         DispatchMessageA(&message);
 }
 
-void PaintProgressBar(HWND dialog)
+// Paints the green part of the bar for copiedBytes of installSize, straight
+// onto the control.
+static void PaintProgressBar(HWND dialog)
 {
     HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
     RECT inside;

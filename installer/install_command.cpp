@@ -1,9 +1,8 @@
 // The install command: the directory dialog, the copy dialog, then the
 // record, or the removal of a partial install.
-#include "../launcher/dialogs.h"
-#include "../launcher/state.h"
-#include "../launcher/texts.h"
-#include "installer.h"
+#include "../common/app.h"
+#include "../common/texts.h"
+#include "internal.h"
 
 int InstallCommand(HWND owner)
 {

@@ -1,13 +1,18 @@
+// The install record: REG_SZ "InstallDir" in HKEY_USERS\InstallKeyPath,
+// read at start-up, written after an install, deleted at uninstall.
 #include <string.h>
 
-#include "../launcher/state.h"
-#include "installer.h"
+#include "internal.h"
 #include "paths.h"
+
+char InstallPath[kPathSize];
+int IsInstalled;
 
 static char kKeyClass[] = "VGX";
 static const char kValueName[] = "InstallDir";
 
-LONG OpenInstallKey(HKEY* key, DWORD* disposition)
+// Opens the key, creating it (with its class) when it is missing.
+static LONG OpenInstallKey(HKEY* key, DWORD* disposition)
 {
     return RegCreateKeyExA(HKEY_USERS, InstallKeyPath, 0, kKeyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, key,
                            disposition);

@@ -1,8 +1,23 @@
-// The installer's entry points: the install and uninstall commands that the
-// main window runs, and the install record in the registry.
+// The installer as the launcher sees it: the install and uninstall commands
+// its main window runs, and the install record that start-up reads.
 #pragma once
 
 #include <windows.h>
+
+#include "../common/app.h"
+
+// String 2, the default install path without its drive; start-up loads it.
+extern char DefaultInstallPath[kPathSize];
+
+// The install directory, meaningful only while IsInstalled is 1: read from
+// the record at start-up, or filled by an install that completed.
+extern char InstallPath[kPathSize];
+extern int IsInstalled;
+
+// Looks for the record "InstallDir" under HKEY_USERS\InstallKeyPath and, if
+// it names a directory, fills InstallPath and sets IsInstalled. Opening the
+// key creates it; every registry failure is silent.
+void ReadInstallRecord();
 
 // Runs the directory dialog and the copy dialog; then writes the record, or
 // removes the partial install. Returns 1 when the install completed
@@ -12,14 +27,3 @@ int InstallCommand(HWND owner);
 // Asks, removes the install directory's files and the record. Returns 1 when
 // the player confirmed, 0 when he declined.
 int UninstallCommand(HWND owner);
-
-// Deletes the plain files directly in InstallPath and the directory itself,
-// silently and never recursively.
-void RemoveInstallDir();
-
-// The install record: REG_SZ "InstallDir" in HKEY_USERS\InstallKeyPath.
-// Every registry failure is silent.
-LONG OpenInstallKey(HKEY* key, DWORD* disposition);
-void ReadInstallRecord();  // sets IsInstalled and InstallPath when the record is there
-void WriteInstallRecord();
-void DeleteInstallRecord();

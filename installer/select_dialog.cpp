@@ -1,13 +1,16 @@
 // DLG_SELECT: measures the source, proposes a directory, checks the chosen
 // one and creates it with its parents. Leaves InstallPath (the new directory's
 // full path) and installSize for the copy dialog.
-#include "../launcher/centring.h"
-#include "../launcher/dialogs.h"
-#include "../launcher/state.h"
-#include "../launcher/texts.h"
+#include "../common/app.h"
+#include "../common/centring.h"
+#include "../common/texts.h"
 #include "../resources/ids.h"
-#include "paths.h"
 #include "install_math.h"
+#include "internal.h"
+#include "paths.h"
+
+char DefaultInstallPath[kPathSize];
+DWORD installSize;
 
 // Sums the sizes of every entry of the current directory, modulo 2^32.
 static bool MeasureSource()

@@ -1,9 +1,8 @@
 // The uninstall command, and the removal of an install directory that both
 // uninstall and a failed or cancelled install use.
-#include "../launcher/dialogs.h"
-#include "../launcher/state.h"
-#include "../launcher/texts.h"
-#include "installer.h"
+#include "../common/app.h"
+#include "../common/texts.h"
+#include "internal.h"
 #include "paths.h"
 
 int UninstallCommand(HWND owner)

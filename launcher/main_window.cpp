@@ -1,43 +1,15 @@
 // DLG_MAIN: the title picture, play, install or uninstall, and exit.
+#include "main_window.h"
+
+#include "../common/app.h"
+#include "../common/centring.h"
+#include "../common/texts.h"
 #include "../installer/installer.h"
 #include "../resources/ids.h"
-#include "centring.h"
-#include "dialogs.h"
-#include "state.h"
-#include "texts.h"
+#include "picture.h"
 
 static const char kEngine[] = "VGX.EXE";
 static const char kInstalledEngine[] = "\\VGX.EXE";  // appended to InstallPath
-
-// Draws the middle of the picture 1:1 over the whole client area.
-static void PaintPicture(HWND window)
-{
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    SelectPalette(dc, PicturePalette, FALSE);
-    RealizePalette(dc);
-    RECT client;
-    GetClientRect(window, &client);
-    // The source origin of a bottom-up DIB counts rows from its bottom.
-    const int xs = CentredOffset(PictureInfo.bmiHeader.biWidth, client.right);
-    const int ys = CentredOffset(PictureInfo.bmiHeader.biHeight, client.bottom);
-    StretchDIBits(dc, 0, 0, client.right, client.bottom, xs, ys, client.right, client.bottom, PictureBits,
-                  (const BITMAPINFO*)&PictureInfo, DIB_RGB_COLORS, SRCCOPY);
-    EndPaint(window, &paint);
-}
-
-// Realises the picture's palette in the foreground and repaints if that
-// changed any system colour.
-static void RealizePicturePalette(HWND window)
-{
-    HDC dc = GetDC(window);
-    HPALETTE previous = SelectPalette(dc, PicturePalette, FALSE);
-    const UINT changed = RealizePalette(dc);
-    SelectPalette(dc, previous, FALSE);
-    ReleaseDC(window, dc);
-    if (changed != 0)
-        InvalidateRect(window, NULL, TRUE);
-}
 
 // Starts the engine, installed or from the current directory, and closes the
 // launcher whether or not it started.

@@ -1,8 +1,28 @@
 #include "picture.h"
 
+#include "../common/app.h"
+#include "../common/centring.h"
 #include "../picture/backcg.h"
 #include "../picture/rle.h"
-#include "state.h"
+
+// A LOGPALETTE with room for 256 entries.
+struct PictureLogPaletteData {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[256];
+};
+
+// A BITMAPINFO with room for a full 8-bit colour table.
+struct PictureBitmapInfo {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[256];
+};
+
+static PictureLogPaletteData PictureLogPalette = {0x0300, 256, {}};
+static HPALETTE PicturePalette;
+static PictureBitmapInfo PictureInfo;
+static BYTE* PictureBits;  // a locked movable block, a bottom-up 8-bit DIB
+static HGLOBAL PictureResData;
 
 // The logical palette takes the picture's colours and then the system's
 // static colours in entries 0-9 and 246-255; the DIB colour table keeps the
@@ -58,6 +78,33 @@ bool LoadPicture()
     PictureInfo.bmiHeader.biBitCount = 8;
     PictureInfo.bmiHeader.biCompression = BI_RGB;
     return true;
+}
+
+void PaintPicture(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    SelectPalette(dc, PicturePalette, FALSE);
+    RealizePalette(dc);
+    RECT client;
+    GetClientRect(window, &client);
+    // The source origin of a bottom-up DIB counts rows from its bottom.
+    const int xs = CentredOffset(PictureInfo.bmiHeader.biWidth, client.right);
+    const int ys = CentredOffset(PictureInfo.bmiHeader.biHeight, client.bottom);
+    StretchDIBits(dc, 0, 0, client.right, client.bottom, xs, ys, client.right, client.bottom, PictureBits,
+                  (const BITMAPINFO*)&PictureInfo, DIB_RGB_COLORS, SRCCOPY);
+    EndPaint(window, &paint);
+}
+
+void RealizePicturePalette(HWND window)
+{
+    HDC dc = GetDC(window);
+    HPALETTE previous = SelectPalette(dc, PicturePalette, FALSE);
+    const UINT changed = RealizePalette(dc);
+    SelectPalette(dc, previous, FALSE);
+    ReleaseDC(window, dc);
+    if (changed != 0)
+        InvalidateRect(window, NULL, TRUE);
 }
 
 void ReleasePicture()

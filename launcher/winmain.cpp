@@ -1,14 +1,18 @@
 // The program's entry: start-up in one straight run, the main window's modal
 // loop, at most one message, clean-up, exit code 0 on every path.
+#include "../common/app.h"
+#include "../common/texts.h"
 #include "../installer/installer.h"
 #include "../resources/ids.h"
-#include "dialogs.h"
+#include "main_window.h"
 #include "picture.h"
-#include "state.h"
-#include "texts.h"
 #include "version.h"
 
 enum StartupOutcome { kStartupFailed, kStartupTooOld, kStartupRan };
+
+// String 3, made current once: the source of the install and the place an
+// uninstalled game starts from.
+static char SourceDir[kPathSize];
 
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

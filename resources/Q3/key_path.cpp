@@ -1,4 +1,4 @@
-#include "../../launcher/state.h"
+#include "../../installer/internal.h"
 
 // The install record's key under HKEY_USERS.
 extern const char InstallKeyPath[] = ".Default\\Software\\TOVAK\\Q3";

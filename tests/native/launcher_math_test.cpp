@@ -1,7 +1,7 @@
 // The launcher's portable arithmetic: centring and the version test.
 #include <gtest/gtest.h>
 
-#include "../../launcher/centring.h"
+#include "../../common/centring.h"
 #include "../../launcher/version.h"
 
 namespace {

@@ -40,9 +40,9 @@ if [ ! -e "$binfmt/qemu-i386" ]; then
 fi
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine32-smoke.XXXXXX")
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 \
-    QEMU_RESERVED_VA=0xf0000000
-unset LC_ALL LC_CTYPE WINELOADER
+. "$root/tools/wine_env.sh"
+export WINEPREFIX="$prefix" WINEARCH=win32 QEMU_RESERVED_VA=0xf0000000
+unset WINELOADER
 finish() {
     /usr/lib/wine/wineserver -k 2>/dev/null
     rm -rf "$prefix"

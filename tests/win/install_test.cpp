@@ -14,9 +14,8 @@
 #include <vector>
 
 #include "../../installer/install_math.h"
-#include "../../installer/installer.h"
-#include "../../launcher/state.h"
-#include "../../launcher/texts.h"
+#include "../../installer/internal.h"
+#include "../../common/texts.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"
@@ -27,14 +26,9 @@
 #include "support/screen.h"
 #include "windows_text.h"
 
-extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
-
 namespace {
 
 // --- The watched imports -------------------------------------------------
-
-std::map<std::string, std::unique_ptr<ImportPatch>> patches;
-#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
 
 std::atomic<int> finds, findCloses, opens, closes, allocations, frees;
 std::atomic<int> writes;
@@ -99,9 +93,7 @@ UINT WINAPI WriteWatch(HFILE file, LPCCH bytes, UINT count)
 
 void Watch(const char* dll, const char* function, void* replacement)
 {
-    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
-    EXPECT_TRUE(patch->Applied()) << function;
-    patches[function] = std::move(patch);
+    EXPECT_TRUE(Patch(dll, function, replacement)) << function;
 }
 
 // --- Files -----------------------------------------------------------------
@@ -121,12 +113,6 @@ const std::vector<std::pair<std::string, size_t>> kPlainFiles = {
     {"CHUNK.DAT", 65536},   {"ABOVE.DAT", 65537}, {"MOVIE.DAT", 3 * 1024 * 1024 + 12345},
     {"READONLY.DAT", 1000},
 };
-
-bool IsDirectory(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // --- The fixture -------------------------------------------------------------
 
@@ -157,7 +143,7 @@ protected:
 
     void TearDown() override
     {
-        patches.clear();
+        RemovePatches();
         CloseHandle(paused);
         CloseHandle(resumed);
         // Every path out of every dialog released what it took.
@@ -186,15 +172,13 @@ protected:
     template <class Drive>
     void RunLauncher(Drive drive)
     {
-        const int result =
-            RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); },
-                            [&](const WindowDriver& driver) {
-                                HWND main = driver.WaitForDialog(IDC_PLAY);
-                                ASSERT_TRUE(main) << "no main window";
-                                drive(driver, main);
-                                if (IsWindow(main))
-                                    Click(main, IDC_EXIT);
-                            });
+        const int result = RunLauncherWhileDriving([&](const WindowDriver& driver) {
+            HWND main = driver.WaitForDialog(IDC_PLAY);
+            ASSERT_TRUE(main) << "no main window";
+            drive(driver, main);
+            if (IsWindow(main))
+                Click(main, IDC_EXIT);
+        });
         EXPECT_EQ(result, 0);
     }
 

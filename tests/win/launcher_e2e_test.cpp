@@ -2,7 +2,7 @@
 // player would: start-up, the main window, play, and how the launcher ends.
 #include <gtest/gtest.h>
 
-#include "../../launcher/texts.h"
+#include "../../common/texts.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "../../launcher/state.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"
@@ -19,14 +18,10 @@
 #include "support/in_process.h"
 #include "support/screen.h"
 
-extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
-
 namespace {
 
 std::mutex callsLock;
 std::vector<std::string> calls;
-std::map<std::string, std::unique_ptr<ImportPatch>> patches;
-#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
 
 void Record(const std::string& call)
 {
@@ -40,9 +35,19 @@ std::vector<std::string> Calls()
     return calls;
 }
 
+// The one palette the launcher creates, and the entries it was made from.
+HPALETTE picturePalette;
+std::vector<PALETTEENTRY> pictureEntries;
+
+HPALETTE WINAPI CreatePaletteWatch(const LOGPALETTE* palette)
+{
+    pictureEntries.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
+    return picturePalette = REAL(CreatePalette)(palette);
+}
+
 HPALETTE WINAPI SelectPaletteWatch(HDC dc, HPALETTE palette, BOOL background)
 {
-    Record(std::string("SelectPalette ") + (palette == PicturePalette ? "picture" : "previous") +
+    Record(std::string("SelectPalette ") + (palette == picturePalette ? "picture" : "previous") +
            (background ? " background" : " foreground"));
     return REAL(SelectPalette)(dc, palette, background);
 }
@@ -62,9 +67,7 @@ BOOL WINAPI InvalidateRectWatch(HWND window, const RECT* rect, BOOL erase)
 
 void Watch(const char* dll, const char* function, void* replacement)
 {
-    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
-    EXPECT_TRUE(patch->Applied()) << function;
-    patches[function] = std::move(patch);
+    EXPECT_TRUE(Patch(dll, function, replacement)) << function;
 }
 
 // Runs the launcher in this process while `drive` works its main window.
@@ -72,17 +75,17 @@ template <class Drive>
 void WithMainWindow(Drive drive)
 {
     DeleteProductKey(kQ3);
+    Watch("GDI32.dll", "CreatePalette", (void*)CreatePaletteWatch);
     Watch("GDI32.dll", "SelectPalette", (void*)SelectPaletteWatch);
     Watch("GDI32.dll", "RealizePalette", (void*)RealizePaletteWatch);
     Watch("USER32.dll", "InvalidateRect", (void*)InvalidateRectWatch);
-    const int result = RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); },
-                                       [&](const WindowDriver& driver) {
-                                           HWND main = driver.WaitForDialog(IDC_PLAY);
-                                           ASSERT_TRUE(main);
-                                           drive(main);
-                                           Click(main, IDC_EXIT);
-                                       });
-    patches.clear();
+    const int result = RunLauncherWhileDriving([&](const WindowDriver& driver) {
+        HWND main = driver.WaitForDialog(IDC_PLAY);
+        ASSERT_TRUE(main);
+        drive(main);
+        Click(main, IDC_EXIT);
+    });
+    RemovePatches();
     EXPECT_EQ(result, 0);
 }
 
@@ -156,7 +159,7 @@ TEST(PaletteTest, OnAPaletteScreenTheSystemPaletteTakesThePicturesColours)
     WithMainWindow([&](HWND main) {
         // The logical palette holds the system's static colours at both ends.
         for (int i : {0, 9, 246, 255}) {
-            const PALETTEENTRY& entry = PictureLogPalette.palPalEntry[i];
+            const PALETTEENTRY& entry = pictureEntries.at(i);
             EXPECT_EQ(DWORD(entry.peRed) << 16 | entry.peGreen << 8 | entry.peBlue, before[i]) << "entry " << i;
         }
         SendMessageA(main, WM_QUERYNEWPALETTE, 0, 0);

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "../../launcher/dialogs.h"
-#include "../../launcher/state.h"
-#include "../../launcher/texts.h"
+#include "../../installer/internal.h"
+#include "../../common/texts.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"
@@ -47,12 +46,6 @@ std::vector<std::string> Names(const std::string& dir)
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return names;
-}
-
-bool IsDirectory(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 class SelectDialogTest : public ::testing::Test {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "../../launcher/texts.h"
+#include "../../common/texts.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"

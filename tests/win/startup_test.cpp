@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "../../launcher/state.h"
-#include "../../launcher/texts.h"
+#include "../../installer/installer.h"
+#include "../../common/texts.h"
 #include "../../picture/backcg.h"
 #include "../../picture/rle.h"
 #include "../../resources/ids.h"
@@ -22,8 +22,6 @@
 #include "support/in_process.h"
 #include "windows_text.h"
 
-extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
-
 namespace {
 
 // What the watched imports saw, in order, and how they are told to fail.
@@ -32,18 +30,35 @@ UINT failingString;
 bool failPalette, failAlloc, failLock, failDialog, serveBrokenPicture;
 std::string brokenPicture;
 
-std::map<std::string, std::unique_ptr<ImportPatch>> patches;
-#define REAL(function) (patches.at(#function)->Original<decltype(&function)>())
-
 int WINAPI LoadStringWatch(HINSTANCE instance, UINT id, LPSTR buffer, int size)
 {
     events.push_back("LoadStringA " + std::to_string(id));
     return id == failingString ? 0 : REAL(LoadStringA)(instance, id, buffer, size);
 }
+// What the launcher made of its picture: the logical palette it created,
+// and the bitmap it paints.
+LOGPALETTE paletteHeader;
+std::vector<PALETTEENTRY> paletteEntries;
+BITMAPINFOHEADER paintedHeader;
+std::vector<RGBQUAD> paintedColours;
+std::vector<BYTE> paintedBits;
+
 HPALETTE WINAPI CreatePaletteWatch(const LOGPALETTE* palette)
 {
     events.push_back("CreatePalette");
+    paletteHeader = *palette;
+    paletteEntries.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
     return failPalette ? NULL : REAL(CreatePalette)(palette);
+}
+int WINAPI StretchDIBitsWatch(HDC dc, int x, int y, int width, int height, int xs, int ys, int sourceWidth,
+                              int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD operation)
+{
+    paintedHeader = info->bmiHeader;
+    paintedColours.assign(info->bmiColors, info->bmiColors + 256);
+    const BYTE* bytes = (const BYTE*)bits;
+    paintedBits.assign(bytes, bytes + size_t(info->bmiHeader.biWidth) * info->bmiHeader.biHeight);
+    return REAL(StretchDIBits)(dc, x, y, width, height, xs, ys, sourceWidth, sourceHeight, bits, info, usage,
+                               operation);
 }
 HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
 {
@@ -91,9 +106,7 @@ BOOL WINAPI FreeResourceWatch(HGLOBAL resource)
 
 void Watch(const char* dll, const char* function, void* replacement)
 {
-    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
-    EXPECT_TRUE(patch->Applied()) << function;
-    patches[function] = std::move(patch);
+    EXPECT_TRUE(Patch(dll, function, replacement)) << function;
 }
 
 class StartupTest : public ::testing::Test {
@@ -103,7 +116,7 @@ protected:
         events.clear();
         failingString = 0;
         failPalette = failAlloc = failLock = failDialog = serveBrokenPicture = false;
-        AppTitle[0] = DefaultInstallPath[0] = SourceDir[0] = InstallPath[0] = '\0';
+        AppTitle[0] = DefaultInstallPath[0] = InstallPath[0] = '\0';
         IsInstalled = 0;
         DeleteProductKey(kQ3);
     }
@@ -114,6 +127,7 @@ protected:
     {
         Watch("USER32.dll", "LoadStringA", (void*)LoadStringWatch);
         Watch("GDI32.dll", "CreatePalette", (void*)CreatePaletteWatch);
+        Watch("GDI32.dll", "StretchDIBits", (void*)StretchDIBitsWatch);
         Watch("KERNEL32.dll", "GlobalAlloc", (void*)GlobalAllocWatch);
         Watch("KERNEL32.dll", "GlobalLock", (void*)GlobalLockWatch);
         Watch("USER32.dll", "DialogBoxParamA", (void*)DialogBoxParamWatch);
@@ -125,9 +139,8 @@ protected:
         Watch("GDI32.dll", "DeleteObject", (void*)DeleteObjectWatch);
         Watch("KERNEL32.dll", "FreeResource", (void*)FreeResourceWatch);
 
-        const int result =
-            RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
-        patches.clear();
+        const int result = RunLauncherWhileDriving(drive);
+        RemovePatches();
         return result;
     }
 
@@ -262,45 +275,48 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
     std::vector<uint8_t> topDown(580 * 440);
     DecodeRle(topDown.data(), layout.picture, 580);
 
+    paintedBits.clear();
     const int result = RunWinMain([&](const WindowDriver& driver) {
         HWND main = driver.WaitForDialog(IDC_PLAY);
         ASSERT_TRUE(main);
-        const BITMAPINFOHEADER& header = PictureInfo.bmiHeader;
-        EXPECT_EQ(header.biSize, 40u);
-        EXPECT_EQ(header.biWidth, 580);
-        EXPECT_EQ(header.biHeight, 440);
-        EXPECT_EQ(header.biPlanes, 1);
-        EXPECT_EQ(header.biBitCount, 8);
-        EXPECT_EQ(header.biCompression, DWORD(BI_RGB));
-        EXPECT_EQ(header.biSizeImage | header.biXPelsPerMeter | header.biYPelsPerMeter | header.biClrUsed |
-                      header.biClrImportant,
-                  0u);
-        for (int i = 0; i < 256; ++i) {
-            const uint8_t* entry = layout.palette + 3 * i;
-            const RGBQUAD& colour = PictureInfo.bmiColors[i];
-            ASSERT_EQ(colour.rgbBlue | colour.rgbGreen << 8 | colour.rgbRed << 16 | colour.rgbReserved << 24,
-                      entry[0] | entry[1] << 8 | entry[2] << 16)
-                << "colour " << i;
-            const PALETTEENTRY& logical = PictureLogPalette.palPalEntry[i];
-            if (i >= 10 && i < 246) {
-                EXPECT_EQ(logical.peRed | logical.peGreen << 8 | logical.peBlue << 16,
-                          entry[2] | entry[1] << 8 | entry[0] << 16)
-                    << "palette entry " << i;
-                EXPECT_EQ(logical.peFlags, PC_NOCOLLAPSE);
-            }
-        }
-        EXPECT_EQ(PictureLogPalette.palVersion, 0x300);
-        EXPECT_EQ(PictureLogPalette.palNumEntries, 256);
-        for (int row = 0; row < 440; ++row)
-            ASSERT_EQ(memcmp(PictureBits + size_t(row) * 580, &topDown[size_t(439 - row) * 580], 580), 0)
-                << "row " << row;
+        ASSERT_TRUE(WaitFor([] { return !paintedBits.empty(); })) << "the picture was never painted";
         Click(main, IDC_EXIT);
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Count("MessageBoxA"), 0u);
+
+    const BITMAPINFOHEADER& header = paintedHeader;
+    EXPECT_EQ(header.biSize, 40u);
+    EXPECT_EQ(header.biWidth, 580);
+    EXPECT_EQ(header.biHeight, 440);
+    EXPECT_EQ(header.biPlanes, 1);
+    EXPECT_EQ(header.biBitCount, 8);
+    EXPECT_EQ(header.biCompression, DWORD(BI_RGB));
+    EXPECT_EQ(header.biSizeImage | header.biXPelsPerMeter | header.biYPelsPerMeter | header.biClrUsed |
+                  header.biClrImportant,
+              0u);
+    EXPECT_EQ(paletteHeader.palVersion, 0x300);
+    ASSERT_EQ(paletteHeader.palNumEntries, 256);
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* entry = layout.palette + 3 * i;
+        const RGBQUAD& colour = paintedColours[i];
+        ASSERT_EQ(colour.rgbBlue | colour.rgbGreen << 8 | colour.rgbRed << 16 | colour.rgbReserved << 24,
+                  entry[0] | entry[1] << 8 | entry[2] << 16)
+            << "colour " << i;
+        const PALETTEENTRY& logical = paletteEntries[i];
+        if (i >= 10 && i < 246) {
+            EXPECT_EQ(logical.peRed | logical.peGreen << 8 | logical.peBlue << 16,
+                      entry[2] | entry[1] << 8 | entry[0] << 16)
+                << "palette entry " << i;
+            EXPECT_EQ(logical.peFlags, PC_NOCOLLAPSE);
+        }
+    }
+    ASSERT_EQ(paintedBits.size(), 580u * 440u);
+    for (int row = 0; row < 440; ++row)
+        ASSERT_EQ(memcmp(&paintedBits[size_t(row) * 580], &topDown[size_t(439 - row) * 580], 580), 0)
+            << "row " << row;
     const std::vector<std::string> last(events.end() - 4, events.end());
     EXPECT_EQ(last, (std::vector<std::string>{"GlobalUnlock", "GlobalFree", "DeleteObject", "FreeResource"}));
-    EXPECT_TRUE(PictureBits == NULL && PicturePalette == NULL && PictureResData == NULL);
 }
 
 }  // namespace

@@ -38,9 +38,8 @@ if [ -n "${WINE_SMALL_DRIVE:-}" ]; then
         echo "run.sh: mounting a tmpfs is not permitted here, so drive T: is missing" >&2
     fi
 fi
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=/usr/lib/wine/wine64 \
-    LANG=ja_JP.UTF-8 DISPLAY
-unset LC_ALL LC_CTYPE
+. "$here/../../tools/wine_env.sh"
+export WINEPREFIX="$prefix" DISPLAY
 /usr/lib/wine/wine64 "$@"
 status=$?
 /usr/lib/wine/wineserver -k 2>/dev/null

@@ -9,8 +9,9 @@ exec 9>"$template.lock"
 flock 9
 [ -f "$template/.ready" ] && exit 0
 rm -rf "$template"
-export WINEPREFIX="$template" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8
-unset LC_ALL LC_CTYPE DISPLAY
+. "$(dirname "$0")/../../tools/wine_env.sh"
+export WINEPREFIX="$template"
+unset DISPLAY
 if ! /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; then
     echo "template.sh: wineboot failed for $template" >&2
     exit 1

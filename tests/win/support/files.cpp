@@ -64,6 +64,12 @@ std::string ReadBytes(const std::string& path)
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsDirectory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool CopyInto(const std::string& file, const std::string& dir)
 {
     const std::string name = file.substr(file.find_last_of('\\') + 1);

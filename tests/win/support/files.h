@@ -17,6 +17,7 @@ void RemoveTree(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when missing
 bool Exists(const std::string& path);
+bool IsDirectory(const std::string& path);
 bool CopyInto(const std::string& file, const std::string& dir);  // keeps the name
 
 // The product's install key under HKEY_USERS.

@@ -1,6 +1,9 @@
 #include "import_patch.h"
 
 #include <cstring>
+#include <map>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -51,3 +54,25 @@ ImportPatch::~ImportPatch()
     if (slot_)
         Store(slot_, original_);
 }
+
+namespace {
+
+std::map<std::string, std::unique_ptr<ImportPatch>>& Patches()
+{
+    static std::map<std::string, std::unique_ptr<ImportPatch>> patches;
+    return patches;
+}
+
+}  // namespace
+
+bool Patch(const char* dll, const char* function, void* replacement)
+{
+    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
+    const bool applied = patch->Applied();
+    Patches()[function] = std::move(patch);
+    return applied;
+}
+
+void RemovePatches() { Patches().clear(); }
+
+void* OriginalOf(const char* function) { return Patches().at(function)->Original<void*>(); }

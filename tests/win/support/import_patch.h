@@ -25,3 +25,10 @@ private:
     void** slot_ = nullptr;
     void* original_ = nullptr;
 };
+
+// The patches a program keeps in place by function name, so that each
+// replacement can call what it replaced through REAL(function).
+bool Patch(const char* dll, const char* function, void* replacement);  // false if not imported
+void RemovePatches();
+void* OriginalOf(const char* function);
+#define REAL(function) (reinterpret_cast<decltype(&function)>(OriginalOf(#function)))

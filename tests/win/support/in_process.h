@@ -30,3 +30,13 @@ int RunWhileDriving(Program program, Drive drive)
     gui.join();
     return result;
 }
+
+// The launcher's entry, which the in-process tests link.
+extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+// Runs the whole launcher, from WinMain, while `drive` plays it.
+template <class Drive>
+int RunLauncherWhileDriving(Drive drive)
+{
+    return RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
+}

@@ -1,6 +1,10 @@
+#include "app.h"
+
 #include "centring.h"
-#include "dialogs.h"
-#include "state.h"
+
+HINSTANCE AppInstance;
+char AppTitle[kTitleSize];
+RECT DesktopRect;
 
 void CentreOnDesktop(HWND window, int extent)
 {

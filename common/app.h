@@ -1,0 +1,24 @@
+// What every window of the program shares: the module, the product title
+// that captions every message box, the desktop the dialogs centre on, and
+// the message boxes and centring themselves. Start-up fills the state once;
+// the launcher and the installer read it.
+#pragma once
+
+#include <windows.h>
+
+enum { kTitleSize = 82, kPathSize = 260 };
+
+extern HINSTANCE AppInstance;
+extern char AppTitle[kTitleSize];  // string 1: the main window's title and every box's caption
+extern RECT DesktopRect;           // only right and bottom are used, for centring
+
+// Centres a window on DesktopRect without resizing it. `extent` is added to
+// its width and height first (see centring.h).
+void CentreOnDesktop(HWND window, int extent);
+
+// A notice or failure: an information box with the product title as caption.
+void Notify(HWND owner, const char* text);
+
+// A question with Yes and No; true only for Yes. `defaultButton` is 0 (Yes)
+// or MB_DEFBUTTON2 (No).
+bool Ask(HWND owner, const char* question, UINT defaultButton);

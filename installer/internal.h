@@ -1,0 +1,28 @@
+// What the installer's files share among themselves: the two dialog
+// procedures, the size the directory dialog measures for the copy dialog,
+// the record's key path and the steps the two commands chain.
+#pragma once
+
+#include <windows.h>
+
+#include "installer.h"
+
+extern "C" {
+__declspec(dllexport) INT_PTR CALLBACK DlgSelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+__declspec(dllexport) INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+}
+
+// Bytes to install: every entry of the source directory, summed modulo 2^32
+// by the directory dialog; the copy dialog's bar is scaled against it.
+extern DWORD installSize;
+
+// The install record's key under HKEY_USERS; one per product, defined with
+// the product's resources.
+extern const char InstallKeyPath[];
+
+void WriteInstallRecord();
+void DeleteInstallRecord();
+
+// Deletes the plain files directly in InstallPath and the directory itself,
+// silently and never recursively; a path that names a root is left alone.
+void RemoveInstallDir();
