@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what the tests need, builds everything and runs every test, then
 # prints one summary:
-#   native    picture codec, tools and portable arithmetic (GoogleTest, ctest)
+#   native    picture codec, tools and portable arithmetic (GoogleTest, ctest),
+#             and what the shipping programs import
 #   fuzz      a short libFuzzer run of each target under AddressSanitizer
 #   wine      the 64-bit programs under 64-bit Wine: in-process and end to end
 #   smoke32   the shipping 32-bit programs themselves, under 32-bit Wine run
@@ -37,7 +38,11 @@ stage() {  # stage NAME LOG COMMAND...: runs a stage, keeps its log and its outc
     details+=("$(grep -E 'tests passed|Done [0-9]+ runs|PASSED|SKIPPED' "$log" | tail -n 1)")
 }
 
-stage native "$logs/native.log" ctest --test-dir build/native --output-on-failure -j "$(nproc)"
+native() {  # the native trees, and the shipping programs' files read natively
+    ctest --test-dir build/win32 --output-on-failure &&
+        ctest --test-dir build/native --output-on-failure -j "$(nproc)"
+}
+stage native "$logs/native.log" native
 stage fuzz "$logs/fuzz.log" tests/fuzz/run.sh build/fuzz "${FUZZ_SECONDS:-20}"
 
 # The Windows tests need X servers: a 24-bit one, and an 8-bit one for the

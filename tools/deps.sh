@@ -3,7 +3,7 @@
 # missing, and generates the Japanese locale (ANSI code page 932 under Wine).
 set -eu
 packages="cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-    wine wine64 xvfb locales fonts-ipafont-gothic imagemagick"
+    wine wine64 xvfb locales fonts-ipafont-gothic imagemagick python3-pefile"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing="$missing $package"
