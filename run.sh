@@ -1,12 +1,15 @@
 #!/bin/bash
-# Builds the launcher and starts it under Wine from a demo disc folder that
-# holds the program, the stand-in engine VGX.EXE and some data files.
+# Builds the launcher, presses the product's demo disc with mkdisc and
+# starts the launcher from it under Wine, as a player would: the image
+# mounted read-only as CD-ROM drive D:, the launcher D:\<product>.EXE with
+# D:\ current.
 #   ./run.sh [Q3|KRN]
 # With a display, the launcher is yours to use: install, play, uninstall;
 # closing it ends the demo, and its Wine prefix (build/demo/prefix) keeps
-# what you installed for the next run. Without a display it runs on an Xvfb
-# of its own: a screenshot goes to build/demo/<product>.png and the launcher
-# is closed again.
+# what you installed for the next run. Without one it runs on an Xvfb of its
+# own: a screenshot goes to build/demo/<product>.png and the launcher is
+# closed again. Where FUSE is missing the image cannot be mounted, and the
+# demo says so and runs from the disc's folder instead.
 set -eu
 cd "$(dirname "$0")"
 product=${1:-Q3}
@@ -21,51 +24,72 @@ esac
 tools/deps.sh
 tools/build.sh
 
-# The disc. This machine runs only the 64-bit build natively.
-demo=$(pwd)/build/demo
-disc="$demo/$product"
-mkdir -p "$disc"
-cp build/win64/"$product".EXE build/win64/VGX.EXE "$disc/"
-[ -f "$disc/MOVIE.DAT" ] || head -c 3145728 /dev/urandom >"$disc/MOVIE.DAT"
-[ -f "$disc/SCRIPT.DAT" ] || head -c 204800 /dev/urandom >"$disc/SCRIPT.DAT"
-printf 'VARNO %s demo disc\r\n' "$product" >"$disc/README.TXT"
+# The disc: this machine runs only the 64-bit build natively.
+root=$(pwd)
+demo="$root/build/demo"
+folder="$demo/$product"
+rm -rf "$folder"
+mkdir -p "$folder"
+cp build/win64/"$product".EXE build/win64/VGX.EXE "$folder/"
+tests/disc/data.sh "$folder"
+build/native/tools/mkdisc "$folder" "$demo/$product.iso"
+echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)"
 
 . tools/wine_env.sh
+. tests/wine/cdrom.sh
 export VGX_LOG="$demo/vgx.log"
 tests/wine/template.sh "$demo/template"
 
-if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
+interactive=""
+[ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && interactive=1
+if [ -n "$interactive" ]; then
     export WINEPREFIX="$demo/prefix"
     [ -d "$WINEPREFIX" ] || cp -a "$demo/template" "$WINEPREFIX"
-    echo "starting $product from $disc; the engine's starts are logged in $VGX_LOG"
-    cd "$disc"
-    /usr/lib/wine/wine64 "$product.EXE"
+else
+    # A fresh prefix whose desktop is a virtual one, so that Wine draws the
+    # window's caption and WINWAIT shares the launcher's desktop.
+    export WINEPREFIX="$demo/shot-prefix"
+    rm -rf "$WINEPREFIX"
+    cp -a "$demo/template" "$WINEPREFIX"
+    printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="640x480"\n' \
+        >>"$WINEPREFIX/user.reg"
+    xvfb=$(mktemp)
+    DISPLAY=$(tests/wine/xvfb.sh "$xvfb" 24)
+    export DISPLAY
+fi
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+/usr/lib/wine/wineserver -w 2>/dev/null || true
+rm -f "$WINEPREFIX/dosdevices/d:"
+mounted=""
+if mount_cdrom "$demo/$product.iso" "$WINEPREFIX"; then
+    mounted=1
+    disc='D:\'
+else
+    echo "cannot mount the image here: starting from its folder, build/demo/$product, instead"
+    disc="Z:${folder//\//\\}\\"
+fi
+stop() {
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    [ -n "$mounted" ] && unmount_cdrom "$WINEPREFIX"
+    if [ -z "$interactive" ]; then
+        rm -rf "$WINEPREFIX"
+        kill "$(cat "$xvfb")" 2>/dev/null || true
+        rm -f "$xvfb"
+    fi
+}
+trap stop EXIT
+
+if [ -n "$interactive" ]; then
+    echo "starting $disc$product.EXE; the engine's starts are logged in $VGX_LOG"
+    /usr/lib/wine/wine64 start /d "$disc" /wait "$disc$product.EXE"
     /usr/lib/wine/wineserver -w
     exit 0
 fi
-
-# Headless: a fresh prefix whose desktop is a virtual one, so that Wine draws
-# the window's caption and WINWAIT shares the launcher's desktop.
-export WINEPREFIX="$demo/shot-prefix"
-rm -rf "$WINEPREFIX"
-cp -a "$demo/template" "$WINEPREFIX"
-printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="640x480"\n' \
-    >>"$WINEPREFIX/user.reg"
-cd "$disc"
-xvfb=$(mktemp)
-DISPLAY=$("$OLDPWD/tests/wine/xvfb.sh" "$xvfb" 24)
-export DISPLAY
-stop() {
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
-    kill "$(cat "$xvfb")" 2>/dev/null || true
-    rm -f "$xvfb"
-}
-trap stop EXIT
-/usr/lib/wine/wine64 "$product.EXE" &
-title=$(/usr/lib/wine/wine64 "$OLDPWD/build/win64/WINWAIT.EXE" wait | iconv -f CP932 -t UTF-8)
+/usr/lib/wine/wine64 start /d "$disc" "$disc$product.EXE"
+title=$(/usr/lib/wine/wine64 "$root/build/win64/WINWAIT.EXE" wait | iconv -f CP932 -t UTF-8)
 sleep 1
 import -window root -crop 640x480+0+0 "$demo/$product.png"
-echo "$product started: \"$title\"; screenshot in build/demo/$product.png"
-/usr/lib/wine/wine64 "$OLDPWD/build/win64/WINWAIT.EXE" close
+echo "$product started from $disc: \"$title\"; screenshot in build/demo/$product.png"
+/usr/lib/wine/wine64 "$root/build/win64/WINWAIT.EXE" close
 echo "closed"

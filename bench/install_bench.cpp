@@ -1,7 +1,9 @@
 // The install under Wine, measured: the whole install command copying about
-// 200 MiB of mixed file sizes against CopyFileA of the same files in the
-// same run, and how long the GUI thread goes without pumping a message
-// against the time of one 64 KiB read and write and one bar paint.
+// 200 MiB of mixed file sizes against two baselines of the same files in the
+// same run: CopyFileA, and the floor of the copy's design (the same 64 KiB
+// reads and writes with one peek, one post and one get per step, and nothing
+// else); and how long the GUI thread goes without pumping a message against
+// the time of one 64 KiB read and write and one bar paint.
 //
 // In-process: the program's code runs on a thread of this one; patched
 // imports take the times. Run it through ./bench.sh.
@@ -121,6 +123,52 @@ double CopyWithCopyFile(const std::string& source, const std::string& target)
     return Now() - start;
 }
 
+// The names of the files the install copies, in the order it copies them.
+std::vector<std::string> PlainFileNames(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((dir + "\\*.*").c_str(), &entry);
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+// The floor of the copy's design: one step message per 64 KiB chunk (and
+// one per file opened), each costing what the dialog's costs: the pump's
+// peek, the post, and the modal loop's get. The same reads and writes, with
+// no dialog, no bar and no directory search.
+double CopyFloor(const std::vector<std::string>& names, const std::string& source, const std::string& target)
+{
+    FreshDir(target);
+    std::vector<BYTE> chunk(0x10000);
+    MSG message;
+    auto step = [&] {
+        PeekMessageA(&message, NULL, 0, 0, PM_REMOVE);
+        PostMessageA(NULL, WM_USER, 0, 0);  // to this thread
+        GetMessageA(&message, NULL, 0, 0);
+    };
+    const double start = Now();
+    for (const std::string& name : names) {
+        step();  // the open step
+        OFSTRUCT sourceInfo, targetInfo;
+        const HFILE from = OpenFile((source + "\\" + name).c_str(), &sourceInfo, OF_READ);
+        const HFILE to = OpenFile((target + "\\" + name).c_str(), &targetInfo, OF_CREATE);
+        step();  // the first chunk's
+        UINT read;
+        while ((read = _lread(from, chunk.data(), UINT(chunk.size()))) != 0) {
+            _lwrite(to, (LPCCH)chunk.data(), read);
+            step();
+        }
+        _lclose(from);
+        _lclose(to);
+    }
+    return Now() - start;
+}
+
 // One whole install of `source` into `target`; returns its copy time.
 double Install(const std::string& source, const std::string& target)
 {
@@ -159,11 +207,13 @@ int main()
     Patch("USER32.dll", "PeekMessageA", (void*)PeekTimed);
     Patch("USER32.dll", "MessageBoxA", (void*)MessageBoxTimed);
 
-    // Alternate the two, three rounds each, and keep each one's best.
-    double bestCopyFile = 1e9, bestInstall = 1e9;
+    // Alternate the three, three rounds each, and keep each one's best.
+    const std::vector<std::string> names = PlainFileNames(source);
+    double bestCopyFile = 1e9, bestFloor = 1e9, bestInstall = 1e9;
     std::vector<double> bestGaps, bestChunks;
     for (int round = 0; round < 3; ++round) {
         bestCopyFile = std::min(bestCopyFile, CopyWithCopyFile(source, base + "\\copyfile"));
+        bestFloor = std::min(bestFloor, CopyFloor(names, source, base + "\\floor"));
         const double install = Install(source, base + "\\installed");
         if (install <= 0) {
             fprintf(stderr, "install_bench: the install did not run\n");
@@ -179,9 +229,13 @@ int main()
     RemoveTree(base);
 
     printf("\ninstall throughput, %.0f MiB in %d files of mixed sizes:\n", mib, files);
-    printf("  CopyFileA          %8.1f MiB/s\n", mib / bestCopyFile);
-    printf("  install command    %8.1f MiB/s\n", mib / bestInstall);
-    printf("  ratio              %8.2f   (goal: at least 0.8) %s\n", bestCopyFile / bestInstall,
+    printf("  CopyFileA                  %8.1f MiB/s\n", mib / bestCopyFile);
+    printf("  the design's floor         %8.1f MiB/s   (the same reads and writes, a peek, a post and a get a step)\n",
+           mib / bestFloor);
+    printf("  install command            %8.1f MiB/s\n", mib / bestInstall);
+    printf("  time against the floor    %8.2f   (aim: at most 1.15) %s\n", bestInstall / bestFloor,
+           bestInstall / bestFloor <= 1.15 ? "met" : "NOT met");
+    printf("  speed against CopyFileA    %8.2f   (goal: at least 0.8) %s\n", bestCopyFile / bestInstall,
            bestCopyFile / bestInstall >= 0.8 ? "met" : "NOT met");
     std::sort(bestGaps.begin(), bestGaps.end());
     std::sort(bestChunks.begin(), bestChunks.end());

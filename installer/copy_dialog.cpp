@@ -17,6 +17,14 @@ enum {
     kChunkSize = 0x10000,
 };
 
+// Where the copy is. A step acts only while the copy runs: while the cancel
+// question is open it is kept for later, and one that arrives after the
+// copy has ended (it was pending when a cancel arrived as a sent message)
+// does nothing.
+enum CopyState { kIdle, kCopying, kAsking };
+static CopyState copyState;
+static UINT deferredStep;  // the step that arrived while asking, to post again after No
+
 // The engine's state spans many messages. Each part is empty (0 or NULL)
 // whenever it is not held.
 static HANDLE copyFind;
@@ -91,6 +99,8 @@ static void CloseFind()
 // released, then the dialog ends.
 static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
 {
+    copyState = kIdle;
+    deferredStep = 0;
     if (text)
         Notify(dialog, text);
     ReleaseBuffer();
@@ -99,18 +109,32 @@ static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
     EndDialog(dialog, result);
 }
 
-// Moves to the next entry that the copy takes; false at the end.
-static bool NextEntry()
+// The last act of every step: one pending message of the thread, then the
+// next step.
+static void PostStep(HWND dialog, UINT step)
+{
+    PumpOneMessage();
+    PostMessageA(dialog, step, 0, 0);
+}
+
+enum NextEntryResult { kEntryFound, kNoMoreEntries, kUnreadable };
+
+// Moves to the next entry that the copy takes. Only ERROR_NO_MORE_FILES is
+// the end of the directory: any other error (a damaged disc) means files
+// may be missing from the copy.
+static NextEntryResult NextEntry()
 {
     while (FindNextFileA(copyFind, &copyEntry))
         if (PassesCopyFilter(copyEntry.dwFileAttributes))
-            return true;
-    return false;
+            return kEntryFound;
+    return GetLastError() == ERROR_NO_MORE_FILES ? kNoMoreEntries : kUnreadable;
 }
 
 static void StartCopy(HWND dialog)
 {
     CentreOnDesktop(dialog, kInstallerDialogExtent);
+    copyState = kIdle;
+    deferredStep = 0;
     copyFind = NULL;
     sourceFile = destinationFile = 0;
     copyBuffer = NULL;
@@ -121,9 +145,12 @@ static void StartCopy(HWND dialog)
         return;
     }
     copyFind = find;
-    if (!PassesCopyFilter(copyEntry.dwFileAttributes) && !NextEntry()) {
-        FinishCopy(dialog, kTextNoFiles, 0);
-        return;
+    if (!PassesCopyFilter(copyEntry.dwFileAttributes)) {
+        const NextEntryResult next = NextEntry();
+        if (next != kEntryFound) {
+            FinishCopy(dialog, next == kNoMoreEntries ? kTextNoFiles : kTextInstallFailed, 0);
+            return;
+        }
     }
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, kChunkSize);
     copyBuffer = (BYTE*)GlobalLock(block);
@@ -133,9 +160,9 @@ static void StartCopy(HWND dialog)
         FinishCopy(dialog, kTextNoMemory, 0);
         return;
     }
-    PumpOneMessage();
+    copyState = kCopying;
     copiedBytes = 0;
-    PostMessageA(dialog, WM_INSTALL_OPEN, 0, 0);
+    PostStep(dialog, WM_INSTALL_OPEN);
 }
 
 static void OpenFiles(HWND dialog)
@@ -158,8 +185,7 @@ static void OpenFiles(HWND dialog)
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
-    PumpOneMessage();
-    PostMessageA(dialog, WM_INSTALL_COPY, 0, 0);
+    PostStep(dialog, WM_INSTALL_COPY);
 }
 
 static void CopyChunk(HWND dialog)
@@ -180,12 +206,11 @@ static void CopyChunk(HWND dialog)
             FinishCopy(dialog, kTextInstallFailed, 0);
             return;
         }
-        if (!NextEntry()) {
-            FinishCopy(dialog, kTextInstallDone, 1);
-            return;
+        switch (NextEntry()) {
+        case kEntryFound: PostStep(dialog, WM_INSTALL_OPEN); break;
+        case kNoMoreEntries: FinishCopy(dialog, kTextInstallDone, 1); break;
+        case kUnreadable: FinishCopy(dialog, kTextInstallFailed, 0); break;
         }
-        PumpOneMessage();
-        PostMessageA(dialog, WM_INSTALL_OPEN, 0, 0);
         return;
     }
     // A short write is a failed one: a full disk can take part of a chunk
@@ -197,16 +222,37 @@ static void CopyChunk(HWND dialog)
     }
     copiedBytes += written;
     PaintProgressBar(dialog);
-    PumpOneMessage();
-    PostMessageA(dialog, WM_INSTALL_COPY, 0, 0);
+    PostStep(dialog, WM_INSTALL_COPY);
 }
 
-// Button 402. The question runs while no step message is pending, so the
-// copy waits for the answer; on No the interrupted step goes on.
+static void RunStep(HWND dialog, UINT step)
+{
+    if (copyState == kAsking)
+        deferredStep = step;
+    else if (copyState == kCopying && step == WM_INSTALL_OPEN)
+        OpenFiles(dialog);
+    else if (copyState == kCopying)
+        CopyChunk(dialog);
+}
+
+// Button 402. A click arrives through a step's pump, with no step pending;
+// one sent from another thread (an automation tool's BM_CLICK) can arrive
+// with a step pending, which the question's own message loop would run.
+// Either way no step runs while the player is asked: on No the copy goes on
+// exactly where it stopped, on Yes it ends.
 static void CancelCopy(HWND dialog)
 {
-    if (Ask(dialog, kTextAbortQuestion, MB_DEFBUTTON2))
+    if (copyState != kCopying)
+        return;  // already asking, or the copy has ended
+    copyState = kAsking;
+    const bool cancel = Ask(dialog, kTextAbortQuestion, MB_DEFBUTTON2);
+    copyState = kCopying;
+    if (cancel) {
         FinishCopy(dialog, NULL, 0);
+    } else if (deferredStep) {
+        PostMessageA(dialog, deferredStep, 0, 0);
+        deferredStep = 0;
+    }
 }
 
 INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -218,8 +264,8 @@ INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             break;
         CancelCopy(dialog);
         return TRUE;
-    case WM_INSTALL_OPEN: OpenFiles(dialog); return TRUE;
-    case WM_INSTALL_COPY: CopyChunk(dialog); return TRUE;
+    case WM_INSTALL_OPEN:
+    case WM_INSTALL_COPY: RunStep(dialog, message); return TRUE;
     }
     return FALSE;
 }

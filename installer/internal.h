@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "installer.h"
+#include "paths.h"
 
 extern "C" {
 __declspec(dllexport) INT_PTR CALLBACK DlgSelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -22,6 +23,10 @@ extern const char InstallKeyPath[];
 
 void WriteInstallRecord();
 void DeleteInstallRecord();
+
+// Whether a byte leads a double-byte character in the system's ANSI code
+// page, which is how Windows itself splits a path into names.
+inline bool IsSystemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 // Deletes the plain files directly in InstallPath and the directory itself,
 // silently and never recursively; a path that names a root is left alone.

@@ -6,27 +6,37 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// "\\?\UNC\" or "\\.\UNC\", in any case: the long form of a share's path.
+bool IsLongUncPrefix(const char* path)
+{
+    return IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '?' || path[2] == '.') &&
+        IsSeparator(path[3]) && (path[4] | 0x20) == 'u' && (path[5] | 0x20) == 'n' && (path[6] | 0x20) == 'c' &&
+        IsSeparator(path[7]);
+}
+
 }  // namespace
 
-size_t NextSeparator(const char* path, size_t from)
+size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte)
 {
     for (size_t at = from; path[at] != '\0'; ++at) {
         if (path[at] == '\\')
             return at;
-        if (IsLeadByte(uint8_t(path[at])) && path[at + 1] != '\0')
+        if (isLeadByte(uint8_t(path[at])) && path[at + 1] != '\0')
             ++at;  // the trail byte may be 0x5C
     }
     return kNoSeparator;
 }
 
-bool IsRootPath(const char* path)
+bool IsRootPath(const char* path, IsLeadByteFn isLeadByte)
 {
     size_t at = 0;
-    int floor = 0;  // components a UNC path needs before it is below its share
+    int floor = 0;  // components a path needs before it is below its root
     if (((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':')
         at = 2;
+    else if (IsLongUncPrefix(path))
+        floor = 4;  // ?, UNC, server, share
     else if (IsSeparator(path[0]) && IsSeparator(path[1]))
-        floor = 2;
+        floor = 2;  // server and share, or ? and a drive
     int depth = 0;
     while (path[at] != '\0') {
         while (IsSeparator(path[at]))
@@ -35,7 +45,7 @@ bool IsRootPath(const char* path)
             break;
         const size_t start = at;
         while (path[at] != '\0' && !IsSeparator(path[at]))
-            at += IsLeadByte(uint8_t(path[at])) && path[at + 1] != '\0' ? 2 : 1;
+            at += isLeadByte(uint8_t(path[at])) && path[at + 1] != '\0' ? 2 : 1;
         const size_t length = at - start;
         if (length == 2 && path[start] == '.' && path[start + 1] == '.')
             depth = depth > 0 ? depth - 1 : 0;
@@ -58,9 +68,9 @@ bool JoinPath(char* out, size_t capacity, const char* first, const char* second,
 
 bool TerminateRecordPath(char* path, uint32_t length, uint32_t capacity)
 {
-    if (length < capacity) {
+    if (length < capacity)
         path[length] = '\0';
-        return true;
-    }
-    return memchr(path, '\0', capacity) != nullptr;
+    else if (memchr(path, '\0', capacity) == nullptr)
+        return false;
+    return path[0] != '\0';
 }

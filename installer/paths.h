@@ -1,7 +1,10 @@
 // Path arithmetic of the installer. Portable: no Windows headers, so native
-// tests call it directly. Paths are code page 932 (Shift-JIS) byte strings,
-// in which the second byte of a double-byte character may be 0x5C, the
-// backslash: every scan here steps over double-byte characters whole.
+// tests call it directly. Paths are ANSI byte strings, in which the second
+// byte of a double-byte character may be 0x5C, the backslash: every scan
+// here steps over double-byte characters whole. Which bytes lead one is the
+// system's ANSI code page's business (Windows splits paths by it), so the
+// scans take it as an argument: the program passes the system's, tests
+// pass code page 932's or a single-byte one.
 #pragma once
 
 #include <cstddef>
@@ -9,18 +12,22 @@
 
 constexpr size_t kNoSeparator = size_t(-1);
 
-// Whether `byte` starts a double-byte character of code page 932.
-inline bool IsLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+// Whether a byte starts a double-byte character.
+using IsLeadByteFn = bool (*)(uint8_t byte);
+
+// Code page 932 (Shift-JIS), which the program's texts are in.
+inline bool IsCp932LeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // The index of the first path separator (a single-byte backslash) at or
 // after `from`, which must be a character boundary; kNoSeparator if none.
-size_t NextSeparator(const char* path, size_t from);
+size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte);
 
 // Whether a path names a root: empty, a drive ("C:", "C:\"), the current
-// drive's root ("\"), a network share ("\\server\share"), or any of these
-// reached through "." and ".." steps. Removing "the directory's files" there
-// would remove a drive's files.
-bool IsRootPath(const char* path);
+// drive's root ("\"), a network share ("\\server\share", also in its long
+// form "\\?\UNC\server\share"), a device path to a drive ("\\?\C:\"), or
+// any of these reached through "." and ".." steps. Removing "the
+// directory's files" there would remove a drive's files.
+bool IsRootPath(const char* path, IsLeadByteFn isLeadByte);
 
 // Writes first + second + third into out, NUL included, if it fits in
 // `capacity` bytes; otherwise writes nothing and returns false.
@@ -28,5 +35,7 @@ bool JoinPath(char* out, size_t capacity, const char* first, const char* second,
 
 // Registry data of `length` bytes read into a `capacity`-byte buffer: whether
 // it holds a complete path, which is then NUL-terminated in place. Data that
-// filled the buffer without a NUL does not; shorter data gets its NUL.
+// filled the buffer without a NUL does not; shorter data gets its NUL. An
+// empty path (no data, or a lone NUL) names no directory: play would start
+// "\VGX.EXE" at the root of the current drive.
 bool TerminateRecordPath(char* path, uint32_t length, uint32_t capacity);

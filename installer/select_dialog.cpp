@@ -53,7 +53,8 @@ static BOOL OpenSelectDialog(HWND dialog)
 static void CreateParents(const char* fullPath, SECURITY_ATTRIBUTES* security)
 {
     char parent[kPathSize];
-    for (size_t end = NextSeparator(fullPath, 3); end != kNoSeparator; end = NextSeparator(fullPath, end + 1)) {
+    for (size_t end = NextSeparator(fullPath, 3, IsSystemLeadByte); end != kNoSeparator;
+         end = NextSeparator(fullPath, end + 1, IsSystemLeadByte)) {
         CopyMemory(parent, fullPath, end);
         parent[end] = '\0';
         CreateDirectoryA(parent, security);

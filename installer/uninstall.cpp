@@ -17,7 +17,7 @@ int UninstallCommand(HWND owner)
 void RemoveInstallDir()
 {
     // A damaged record could name a drive root: its files are never ours.
-    if (IsRootPath(InstallPath))
+    if (IsRootPath(InstallPath, IsSystemLeadByte))
         return;
     if (RemoveDirectoryA(InstallPath))
         return;  // it was empty

@@ -57,7 +57,8 @@ struct LzssStream {
 // The process-wide stream of the plain protocol: one stream at a time.
 extern LzssStream LzssState;
 
-// Decodes the current chunk of LzssState.
+// Decodes the current chunk of LzssState, always without a bound: its bound
+// and error fields are ignored, since the plain protocol does not reset them.
 void LzssDecodeChunk();
 
 // The same decoder on a stream object of the caller's, so that several

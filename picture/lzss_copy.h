@@ -57,8 +57,8 @@ inline void CopyReference(uint8_t* out, uint32_t distance, uint32_t length)
 }
 
 // Decodes whole flag groups from a group boundary for as long as that needs
-// no checks; see lzss_fast.cpp for what it assumes and when it stops.
-// `start` and `end` bound a bounded stream's output; both are null for an
-// unbounded one. Moves `in` and `out` past what it decoded.
-void LzssDecodeFast(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, const uint8_t* start,
+// no checks; see lzss_fast.cpp for what it assumes and when it stops. A
+// bounded stream's output must stay in [start, end) (an empty buffer may
+// be null at both ends). Moves `in` and `out` past what it decoded.
+void LzssDecodeFast(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, bool bounded, const uint8_t* start,
                     const uint8_t* end);

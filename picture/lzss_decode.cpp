@@ -24,9 +24,10 @@ LzssStream LzssState;
         goto leave;            \
     } while (0)
 
-void LzssDecodeStream(LzssStream* stream)
+// Decodes the current chunk of `stream`, within its bound when `bounded`.
+static void Decode(LzssStream* stream, bool bounded)
 {
-    if (stream->error != LzssError::None)
+    if (bounded && stream->error != LzssError::None)
         return;
     const uint8_t* in = stream->input;
     const uint8_t* const inEnd = in + stream->inputLeft;
@@ -35,7 +36,6 @@ void LzssDecodeStream(LzssStream* stream)
     LzssResume resume = stream->resumeAt;
     uint8_t* const start = stream->outputStart;
     uint8_t* const end = stream->outputEnd;
-    const bool bounded = stream->bounded;
 
     switch (resume) {
     case LzssResume::None:
@@ -47,7 +47,7 @@ void LzssDecodeStream(LzssStream* stream)
 
 top:
     if (bits == 0 && inEnd - in >= kLzssGroupInput)
-        LzssDecodeFast(in, inEnd, out, bounded ? start : nullptr, bounded ? end : nullptr);
+        LzssDecodeFast(in, inEnd, out, bounded, start, end);
     if (bits == 0) {
         NEED_BYTE(LzssResume::FlagByte);
         flags = *in++;
@@ -96,7 +96,12 @@ leave:
 #undef NEED_BYTE
 #undef FAIL
 
-void LzssDecodeChunk() { LzssDecodeStream(&LzssState); }
+void LzssDecodeStream(LzssStream* stream) { Decode(stream, stream->bounded); }
+
+// The plain protocol starts a stream by setting bitsLeft, resumeAt and
+// output only, so a bound or an error left by an earlier bounded stream
+// must not apply: the process-wide stream is always unbounded.
+void LzssDecodeChunk() { Decode(&LzssState, false); }
 
 void LzssBegin(LzssStream* stream, uint8_t* output)
 {

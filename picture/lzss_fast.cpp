@@ -45,10 +45,10 @@ inline void Copy16(uint8_t* to, const uint8_t* from)
     memcpy(to, bytes, 16);
 }
 
-// How far the output of the whole groups from `in` to the end of the chunk
-// reaches from `out`.
-inline const uint8_t* EndOfWholeGroups(const uint8_t* in, const uint8_t* inEnd, const uint8_t* out)
+// How many bytes the whole groups from `in` to the end of the chunk make.
+inline size_t OutputOfWholeGroups(const uint8_t* in, const uint8_t* inEnd)
 {
+    size_t out = 0;
     while (inEnd - in >= kLzssGroupInput) {
         uint32_t flags = in[0], references = 0;
         const uint8_t* token = in + 1;
@@ -103,15 +103,15 @@ inline void DecodeGroup(const uint8_t*& in, uint8_t*& out, const uint8_t* before
 
 }  // namespace
 
-void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOut, const uint8_t* start,
-                    const uint8_t* end)
+void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOut, bool bounded,
+                    const uint8_t* start, const uint8_t* end)
 {
     // Locals, not the caller's variables: a store through a byte pointer
     // could otherwise change them, and they would be reloaded after each.
     const uint8_t* in = inOut;
     uint8_t* out = outOut;
-    const bool bounded = end != nullptr;
-    const uint8_t* chunkOutputEnd = nullptr;  // measured when the end of the chunk is near
+    size_t chunkOutputLeft = 0;  // what the rest of the chunk makes, once measured near its end
+    bool measured = false;
     while (inEnd - in >= kLzssGroupInput &&
            (!bounded || (out - start >= kFarFromStart && end - out >= kLzssGroupOutput))) {
         bool roomy;
@@ -122,12 +122,14 @@ void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOu
         } else if (inEnd - in >= kRoomyInput) {
             roomy = true;
         } else {
-            if (!chunkOutputEnd)
-                chunkOutputEnd = EndOfWholeGroups(in, inEnd, out);
-            roomy = chunkOutputEnd - out >= kTouched;
+            if (!measured) {
+                chunkOutputLeft = OutputOfWholeGroups(in, inEnd);
+                measured = true;
+            }
+            roomy = chunkOutputLeft >= size_t(kTouched);
         }
+        uint8_t* const groupStart = out;
         if (roomy) {
-            uint8_t* const groupStart = out;
             uint8_t before[kTouched];
             memcpy(before, groupStart, sizeof before);
             DecodeGroup<true>(in, out, before);
@@ -135,6 +137,8 @@ void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOu
         } else {
             DecodeGroup<false>(in, out, nullptr);
         }
+        if (measured)
+            chunkOutputLeft -= size_t(out - groupStart);
     }
     inOut = in;
     outOut = out;

@@ -185,12 +185,12 @@ SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint
     if (result != SpriteResult::Drawn)
         return result;
     // Each row's shift moves it: every shifted row must stay in the picture.
-    int32_t rowPhase = phase;
+    uint32_t rowPhase = uint32_t(phase);
     for (uint32_t row = 0; row < height; ++row) {
         const int64_t shift = int64_t(WaveTable[rowPhase >> 2]) * amplitude / 10000;
         if (!InsideRaw(picture, srcX, srcY, width, height, shift))
             return SpriteResult::OutsidePicture;
-        rowPhase = (rowPhase + phaseStep) & 0x7FF;
+        rowPhase = (rowPhase + uint32_t(phaseStep)) & 0x7FF;
     }
     CopyRawWave(dest, picture, pitch, srcX, srcY, width, height, amplitude, phaseStep, phase);
     return result;

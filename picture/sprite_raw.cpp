@@ -70,10 +70,12 @@ void CopyRawWave(uint8_t* dest, const uint8_t* picture, int32_t pitch, uint32_t 
                  uint32_t height, int32_t amplitude, int32_t phaseStep, int32_t phase)
 {
     // The phase is a byte offset into the table; masking it keeps every read
-    // inside the table (callers keep it a multiple of 4 within it).
+    // inside the table (callers keep it a multiple of 4 within it). It steps
+    // in unsigned 32-bit arithmetic, wrapping as the table does.
+    uint32_t offset = uint32_t(phase);
     CopyWindow(dest, picture, pitch, srcX, srcY, width, height, CopyRow, [&] {
-        const int64_t value = WaveTable[(uint32_t(phase) & 0x7FF) >> 2];
-        phase = (phase + phaseStep) & 0x7FF;
+        const int64_t value = WaveTable[(offset & 0x7FF) >> 2];
+        offset = (offset + uint32_t(phaseStep)) & 0x7FF;
         return ptrdiff_t(value * amplitude / 10000);  // truncated toward zero
     });
 }

@@ -143,19 +143,22 @@ int Info(const std::string& in)
     return 0;
 }
 
-int Usage()
+// On standard output when asked for with --help, else as an error.
+int Usage(bool asked = false)
 {
-    fprintf(stderr,
+    fprintf(asked ? stdout : stderr,
             "usage: backcg encode IN.png OUT.bin\n"
             "       backcg decode IN.bin OUT.png\n"
             "       backcg info IN.bin\n");
-    return 2;
+    return asked ? 0 : 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(true);
     if (argc == 4 && strcmp(argv[1], "encode") == 0)
         return Encode(argv[2], argv[3]);
     if (argc == 4 && strcmp(argv[1], "decode") == 0)

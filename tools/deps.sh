@@ -3,7 +3,8 @@
 # missing, and generates the Japanese locale (ANSI code page 932 under Wine).
 set -eu
 packages="cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-    wine wine64 xvfb locales fonts-ipafont-gothic imagemagick python3-pefile"
+    wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic imagemagick python3-pefile
+    pkg-config libisofs-dev genisoimage fuseiso"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing="$missing $package"

@@ -26,12 +26,13 @@ int Fail(const std::string& message)
     return 1;
 }
 
-int Usage()
+// On standard output when asked for with --help, else as an error.
+int Usage(bool asked = false)
 {
-    fprintf(stderr,
+    fprintf(asked ? stdout : stderr,
             "usage: lzss compress IN OUT\n"
             "       lzss decompress IN OUT --size N [--chunk K]\n");
-    return 2;
+    return asked ? 0 : 2;
 }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes)
@@ -102,6 +103,8 @@ int Decompress(const std::string& in, const std::string& out, size_t size, size_
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(true);
     if (argc == 4 && strcmp(argv[1], "compress") == 0)
         return Compress(argv[2], argv[3]);
     if (argc < 4 || strcmp(argv[1], "decompress") != 0)

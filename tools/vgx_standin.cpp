@@ -1,7 +1,7 @@
 // VGX.EXE, our stand-in for the game engine in the demo and the tests.
-// Appends one line, "<command line><TAB><working directory>", to the file
-// named by VGX_LOG (else VGX.LOG in the working directory), shows nothing and
-// exits 0.
+// Appends one line, "<command line><TAB><working directory><TAB><its own
+// path>", to the file named by VGX_LOG (else VGX.LOG in the working
+// directory), shows nothing and exits 0.
 #include <windows.h>
 
 static void Append(HANDLE file, const char* text)
@@ -16,9 +16,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const DWORD length = GetEnvironmentVariableA("VGX_LOG", logPath, sizeof logPath);
     if (length == 0 || length >= sizeof logPath)
         lstrcpyA(logPath, "VGX.LOG");
-    char directory[MAX_PATH];
+    char directory[MAX_PATH], engine[MAX_PATH];
     if (!GetCurrentDirectoryA(sizeof directory, directory))
         directory[0] = '\0';
+    if (!GetModuleFileNameA(NULL, engine, sizeof engine))
+        engine[0] = '\0';
 
     HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
@@ -26,6 +28,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Append(file, GetCommandLineA());
         Append(file, "\t");
         Append(file, directory);
+        Append(file, "\t");
+        Append(file, engine);
         Append(file, "\r\n");
         CloseHandle(file);
     }

@@ -20,13 +20,23 @@ cp "$resources/KRN/backcg.bin" "$seeds/krn"
     printf '\001\000\000\000\004\000\000\000\000\000\000\000\004\000\002\000AAAABBBB'
 } >"$seeds/tiny"
 
-# Sprite calls: the arguments come first, then a small picture.
+# Sprite calls: a picture first, then the arguments, which the fuzzer reads
+# from the end backwards, each little-endian.
 mkdir -p "$work/sprite"
 head -c 96 /dev/zero >"$work/sprite/zeros"
 {
     head -c 64 /dev/zero
     printf '\010\000\002\000AAAABBBBCCCCCCCC\002DDDD'
 } >"$work/sprite/rle"
+# CopyRawWave (member 10) of an 8 x 2 raw picture onto a 16-byte surface with
+# a phase step of 0x7FFFFFFC: the second row's phase wraps past 2^31.
+{
+    printf '\010\000\002\000ABCDEFGHIJKLMNOP'                 # the picture
+    printf '\000\020\000\000\000\000\000\000\000\000'         # dest 0, surface 16, fade 0
+    printf '\000\000\000\200\374\377\377\377\000\000\000\200' # phase 0, step 0x7FFFFFFC, amplitude 0
+    printf '\002\000\004\000\000\000\000\000\000'             # height 2, width 4, srcY 0, srcX 0
+    printf '\140\002\000\000\000\000\012'                     # pitch 8, key 0, member 10
+} >"$work/sprite/wave_phase_wraps"
 
 # LZSS: a capacity and a chunking seed, then a stream from the compressor.
 mkdir -p "$work/lzss"
@@ -35,8 +45,9 @@ mkdir -p "$work/lzss"
     "$build/../native/tools/lzss" compress "$resources/../README.md" /dev/stdout 2>/dev/null | head -c 3000
 } >"$work/lzss/text"
 
-status=0
-for target in backcg_fuzz sprite_fuzz lzss_fuzz; do
+# The targets run side by side; each reports when all are done.
+targets="backcg_fuzz sprite_fuzz lzss_fuzz"
+for target in $targets; do
     corpus="$work/$target"
     mkdir -p "$corpus"
     case $target in
@@ -45,12 +56,18 @@ for target in backcg_fuzz sprite_fuzz lzss_fuzz; do
     lzss_fuzz) cp "$work/lzss"/* "$corpus/" ;;
     esac
     echo "fuzzing $target for $seconds s"
-    if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-        -artifact_prefix="$work/" "$corpus" >"$work/$target.log" 2>&1; then
+    "$build/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+        -artifact_prefix="$work/$target-" "$corpus" >"$work/$target.log" 2>&1 &
+    echo $! >"$work/$target.pid"
+done
+status=0
+for target in $targets; do
+    if ! wait "$(cat "$work/$target.pid")"; then
+        echo "$target FAILED:"
         tail -n 40 "$work/$target.log"
         status=1
     else
-        grep -E "stat::number_of_executed_units|Done" "$work/$target.log" | tail -n 2
+        echo "$target: $(grep -E "Done [0-9]+ runs" "$work/$target.log" | tail -n 1)"
     fi
 done
 exit $status

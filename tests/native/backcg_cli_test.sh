@@ -49,6 +49,7 @@ expect 1 "cannot create\|cannot write" "$backcg" encode "$work/Q3.png" "$work/no
 expect 1 "malformed at offset 998: the stream runs past" "$backcg" decode "$work/cut.bin" "$work/x.png"
 expect 1 "malformed at offset 0: too short" "$backcg" info "$work/empty.bin"
 expect 1 "cannot open" "$backcg" info "$work/missing.bin"
+expect_help "$backcg"
 expect 2 "usage" "$backcg" frobnicate
 grep -q "well formed: no" <(
     "$backcg" info "$work/cut.bin" 2>/dev/null

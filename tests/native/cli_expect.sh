@@ -16,6 +16,13 @@ expect() {
     grep -q -- "$pattern" "$work/err" || fail "$* said '$(cat "$work/err")', wanted /$pattern/"
 }
 
+# expect_help TOOL: --help prints the usage on standard output and succeeds.
+expect_help() {
+    "$1" --help >"$work/out" 2>"$work/err" || fail "$1 --help exited $?"
+    grep -q "^usage: $(basename "$1")" "$work/out" || fail "$1 --help printed '$(cat "$work/out")'"
+    [ -s "$work/err" ] && fail "$1 --help wrote to stderr: $(cat "$work/err")"
+}
+
 # Prints the verdict and exits with it.
 finish() {
     if [ "$failures" -gt 0 ]; then

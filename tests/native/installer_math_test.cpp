@@ -70,7 +70,8 @@ TEST(ProgressWidth, FollowsBothFormulasAndStaysInsideTheBar)
 std::string Parents(const char* path)
 {
     std::string parents;
-    for (size_t end = NextSeparator(path, 3); end != kNoSeparator; end = NextSeparator(path, end + 1))
+    for (size_t end = NextSeparator(path, 3, IsCp932LeadByte); end != kNoSeparator;
+         end = NextSeparator(path, end + 1, IsCp932LeadByte))
         parents += std::string(path, end) + "|";
     return parents;
 }
@@ -90,14 +91,27 @@ TEST(NextSeparator, StepsOverDoubleByteCharactersWhoseSecondByteIsABackslash)
     EXPECT_EQ(Parents(kCut), "C:\\A|");
 }
 
+// A single-byte code page, such as 1252: no byte leads a pair.
+bool NoLeadByte(uint8_t) { return false; }
+
 TEST(IsRootPath, KnowsEveryFormOfARoot)
 {
     for (const char* root : {"", "C:", "C:\\", "c:/", "C:\\\\", "\\", "/", "C:\\.", "C:\\Games\\..",
-                             "C:\\Games\\..\\..", "\\\\server\\share", "\\\\server\\share\\", "//server/share/x/.."})
-        EXPECT_TRUE(IsRootPath(root)) << root;
+                             "C:\\Games\\..\\..", "\\\\server\\share", "\\\\server\\share\\", "//server/share/x/..",
+                             "\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\?\\UNC\\server\\share", "\\\\?\\unc\\server\\share\\",
+                             "\\\\.\\UNC\\server\\share\\x\\.."})
+        EXPECT_TRUE(IsRootPath(root, IsCp932LeadByte)) << root;
     for (const char* directory : {"C:\\Games", "C:\\Games\\", "C:Games", "\\Games", "\\\\server\\share\\x",
-                                  "C:\\Games\\..\\Other", "C:\\\x95\x5C"})
-        EXPECT_FALSE(IsRootPath(directory)) << directory;
+                                  "C:\\Games\\..\\Other", "C:\\\x95\x5C", "\\\\?\\C:\\Games",
+                                  "\\\\?\\UNC\\server\\share\\Games"})
+        EXPECT_FALSE(IsRootPath(directory, IsCp932LeadByte)) << directory;
+
+    // The code page decides what a 0x5C after a lead byte is: under 932,
+    // C:\ + E9 5C + .. is one name; under a single-byte code page it is a
+    // name and "..", which leads back to the drive's root.
+    const char kLeadThenDots[] = "C:\\\xE9\\..";
+    EXPECT_FALSE(IsRootPath(kLeadThenDots, IsCp932LeadByte));
+    EXPECT_TRUE(IsRootPath(kLeadThenDots, NoLeadByte));
 }
 
 TEST(JoinPath, WritesWholePathsOrNothing)
@@ -124,6 +138,9 @@ TEST(RecordPath, IsCompleteOnlyWhenItsTerminatorFits)
     EXPECT_STREQ(path, "C:\\A");
     memset(path, 'y', sizeof path);
     EXPECT_FALSE(TerminateRecordPath(path, 8, sizeof path));  // fills it without one
+    EXPECT_FALSE(TerminateRecordPath(path, 0, sizeof path));  // no data: no directory
+    memcpy(path, "\0zzz", 4);
+    EXPECT_FALSE(TerminateRecordPath(path, 1, sizeof path));  // a lone NUL
 }
 
 }  // namespace

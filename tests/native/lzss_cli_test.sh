@@ -33,6 +33,7 @@ expect 1 "--size wants a byte count" "$lzss" decompress "$work/text.lz" "$work/x
 expect 1 "--size wants a byte count" "$lzss" decompress "$work/text.lz" "$work/x" --size 12abc
 expect 1 "cannot read" "$lzss" compress "$work/missing" "$work/x"
 expect 1 "cannot write" "$lzss" compress "$work/text" "$work/no/such/dir/x"
+expect_help "$lzss"
 expect 2 "usage" "$lzss" frobnicate
 expect 2 "usage" "$lzss" decompress "$work/text.lz" "$work/x" --size
 

@@ -166,6 +166,16 @@ TEST(LzssDecode, ResumesBetweenAFlagAndItsByteAndBetweenLoAndHi)
 
 TEST(LzssDecode, TheProcessWideStreamFollowsTheSameProtocol)
 {
+    // A bounded stream that ended in an error leaves its bound and error
+    // behind: the plain protocol's start must not inherit them.
+    uint8_t earlier[2];
+    const Bytes overrun = Hex("00 41 42 43");
+    LzssBeginBounded(&LzssState, earlier, sizeof earlier);
+    LzssState.input = overrun.data();
+    LzssState.inputLeft = uint32_t(overrun.size());
+    LzssDecodeStream(&LzssState);
+    ASSERT_EQ(LzssState.error, LzssError::PastEnd);
+
     const Bytes stream = Hex("20 41 42 02 40");
     uint8_t buffer[7];
     LzssState.bitsLeft = 0;
@@ -274,7 +284,8 @@ TEST(LzssBounded, StopsAtOutputPastTheEndAndStaysStopped)
 
 TEST(LzssBounded, AnEmptyBufferTakesNothingEvenWhereItIsNull)
 {
-    const Bytes stream = Hex("40 41 00 00");
+    // Two whole groups of literals: long enough for the fast loop.
+    const Bytes stream = Hex("00 41 41 41 41 41 41 41 41 00 41 41 41 41 41 41 41 41");
     LzssStream decoder;
     LzssBeginBounded(&decoder, nullptr, 0);
     decoder.input = stream.data();

@@ -7,10 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <map>
-#include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../installer/install_math.h"
@@ -31,12 +30,18 @@ namespace {
 // --- The watched imports -------------------------------------------------
 
 std::atomic<int> finds, findCloses, opens, closes, allocations, frees;
-std::atomic<int> writes;
-bool failCopyBuffer;     // the copy dialog's 64 KiB block cannot be had
-const char* failDialog;  // the dialog template that cannot be created, or NULL
-int pauseAtWrite;        // the write that waits for the test, or 0
-int shortWriteAt;        // the write that takes one byte less, or 0
+std::atomic<int> writes, stepPosts, barPaints, directoryRemovals;
+bool failCopyBuffer;       // the copy dialog's 64 KiB block cannot be had
+const char* failDialog;    // the dialog template that cannot be created, or NULL
+int pauseAtWrite;          // the write that waits for the test, or 0
+int shortWriteAt;          // the write that takes one byte less, or 0
+int failFindAfterOpens;    // a read error from FindNextFileA once this many files were opened, or 0
+int holdAfterStepPost;     // the step post after which the GUI thread waits for a sent message, or 0
+bool singleByteCodePage;   // IsDBCSLeadByte as on a code page without double-byte characters
 HANDLE paused, resumed;
+
+// The copy dialog's private step messages.
+constexpr UINT kOpenStep = WM_USER + 1000, kCopyStep = WM_USER + 1001;
 
 HANDLE WINAPI FindFirstWatch(LPCSTR pattern, LPWIN32_FIND_DATAA entry)
 {
@@ -91,6 +96,40 @@ UINT WINAPI WriteWatch(HFILE file, LPCCH bytes, UINT count)
     return REAL(_lwrite)(file, bytes, count);
 }
 
+BOOL WINAPI FindNextWatch(HANDLE find, LPWIN32_FIND_DATAA entry)
+{
+    if (failFindAfterOpens && opens >= failFindAfterOpens) {
+        failFindAfterOpens = 0;  // once: the clean-up's own search must work
+        SetLastError(ERROR_CRC);
+        return FALSE;
+    }
+    return REAL(FindNextFileA)(find, entry);
+}
+BOOL WINAPI PostWatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const BOOL posted = REAL(PostMessageA)(window, message, wParam, lParam);
+    if ((message == kOpenStep || message == kCopyStep) && ++stepPosts == holdAfterStepPost) {
+        // Returns, with this step pending, only once a message sent from
+        // another thread waits: the dialog's own loop then takes that first.
+        SetEvent(paused);
+        const DWORD start = GetTickCount();
+        while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) && GetTickCount() - start < kWaitMs)
+            Sleep(1);
+    }
+    return posted;
+}
+BOOL WINAPI PatBltWatch(HDC dc, int x, int y, int width, int height, DWORD operation)
+{
+    ++barPaints;
+    return REAL(PatBlt)(dc, x, y, width, height, operation);
+}
+BOOL WINAPI RemoveDirectoryWatch(LPCSTR path)
+{
+    ++directoryRemovals;
+    return REAL(RemoveDirectoryA)(path);
+}
+BOOL WINAPI IsDBCSLeadByteWatch(BYTE byte) { return singleByteCodePage ? FALSE : REAL(IsDBCSLeadByte)(byte); }
+
 void Watch(const char* dll, const char* function, void* replacement)
 {
     EXPECT_TRUE(Patch(dll, function, replacement)) << function;
@@ -126,8 +165,9 @@ protected:
         PrepareProductState(disc_);
         SetEnvironmentVariableA("VGX_LOG", EngineLogPath().c_str());
         finds = findCloses = opens = closes = allocations = frees = writes = 0;
-        pauseAtWrite = shortWriteAt = 0;
-        failCopyBuffer = false;
+        stepPosts = barPaints = directoryRemovals = 0;
+        pauseAtWrite = shortWriteAt = failFindAfterOpens = holdAfterStepPost = 0;
+        failCopyBuffer = singleByteCodePage = false;
         failDialog = NULL;
         paused = CreateEventA(NULL, FALSE, FALSE, NULL);
         resumed = CreateEventA(NULL, FALSE, FALSE, NULL);
@@ -139,6 +179,11 @@ protected:
         Watch("KERNEL32.dll", "GlobalFree", (void*)GlobalFreeWatch);
         Watch("KERNEL32.dll", "_lwrite", (void*)WriteWatch);
         Watch("USER32.dll", "DialogBoxParamA", (void*)DialogBoxWatch);
+        Watch("KERNEL32.dll", "FindNextFileA", (void*)FindNextWatch);
+        Watch("USER32.dll", "PostMessageA", (void*)PostWatch);
+        Watch("GDI32.dll", "PatBlt", (void*)PatBltWatch);
+        Watch("KERNEL32.dll", "RemoveDirectoryA", (void*)RemoveDirectoryWatch);
+        Watch("KERNEL32.dll", "IsDBCSLeadByte", (void*)IsDBCSLeadByteWatch);
     }
 
     void TearDown() override
@@ -247,9 +292,10 @@ protected:
     // Installs into a new directory and expects the copy to end with the
     // notice `text`, and then nothing left: no directory, no record, the
     // button as it was.
-    void ExpectRolledBack(const char* text)
+    void ExpectRolledBack(const char* text, std::string target = std::string())
     {
-        const std::string target = TestDir() + "\\Q3";
+        if (target.empty())
+            target = TestDir() + "\\Q3";
         RunLauncher([&](const WindowDriver& driver, HWND main) {
             ChooseDirectory(driver, main, target);
             ExpectEnd(driver, text);
@@ -284,7 +330,7 @@ TEST_F(InstallTest, CopiesEveryPlainFileByteForByteRecordsItAndPlaysTheInstalled
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(main); }));
     });
     ASSERT_TRUE(WaitFor([] { return !ReadBytes(EngineLogPath()).empty(); }));
-    EXPECT_EQ(ReadBytes(EngineLogPath()), "VGX Kirasol\t" + disc_ + "\r\n");
+    EXPECT_EQ(ReadBytes(EngineLogPath()), EngineLine(disc_, target + "\\VGX.EXE"));
 }
 
 TEST_F(InstallTest, CancelAnsweredNoResumesWithNothingLostOrRepeated)
@@ -393,6 +439,78 @@ TEST_F(InstallTest, NoMemoryForTheCopyEndsItAndRemovesTheNewDirectory)
     ExpectRolledBack(kTextNoMemory);
 }
 
+TEST_F(InstallTest, AnUnreadableDirectoryFailsTheCopyRatherThanFinishingIt)
+{
+    MakeSource();
+    failFindAfterOpens = 4;  // a damaged disc, after two files
+    ExpectRolledBack(kTextInstallFailed);
+}
+
+TEST_F(InstallTest, PathsThatOpenFileRefusesFailTheCopy)
+{
+    // OpenFile takes at most 128 characters of full path: a long name on the
+    // disc, and a long install directory.
+    MakeSource();
+    const std::string longName = std::string(120, 'N') + ".DAT";
+    ASSERT_TRUE(WriteBytes(disc_ + "\\" + longName, "data"));
+    ExpectRolledBack(kTextInstallFailed);
+    DeleteFileA((disc_ + "\\" + longName).c_str());
+
+    const std::string deep = TestDir() + "\\" + std::string(126 - TestDir().size(), 'D');
+    ExpectRolledBack(kTextInstallFailed, deep);
+}
+
+// A cancel sent by another thread, as automation tools click: it arrives
+// while a step is pending (the copy holds until it is queued), and yet no
+// step runs while the player is asked.
+TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
+{
+    MakeSource();
+    const std::string target = TestDir() + "\\Q3";
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
+        PrepareProductState(disc_);  // not installed, as a new start of the program
+        stepPosts = 0;
+        holdAfterStepPost = 20;  // well inside the copy
+        HANDLE sent = CreateEventA(NULL, TRUE, FALSE, NULL);
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            ChooseDirectory(driver, main, target);
+            HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+            ASSERT_TRUE(copy);
+            ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
+            HWND cancel = GetDlgItem(copy, IDC_CANCEL);
+            std::thread([cancel, sent] {
+                SendMessageA(cancel, BM_CLICK, 0, 0);
+                SetEvent(sent);
+            }).detach();
+            const SeenBox question = driver.WaitForMessageBox();
+            ASSERT_TRUE(question.window);
+            EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
+            const int writesWhileAsking = writes;
+            EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
+            Answer(question, answer);
+            EXPECT_EQ(WaitForSingleObject(sent, kWaitMs), WAIT_OBJECT_0);
+            if (answer == IDNO) {
+                ExpectEnd(driver, kTextInstallDone);
+                EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+            } else {
+                EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
+                EXPECT_FALSE(driver.MessageBoxWithin(300)) << "a cancel says nothing more";
+                EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+            }
+        });
+        CloseHandle(sent);
+        if (answer == IDNO) {
+            ExpectCopied(target);
+            RemoveTree(target);  // for the Yes run
+            DeleteProductKey(kQ3);
+        } else {
+            EXPECT_FALSE(Exists(target));
+            EXPECT_EQ(Record(), "(none)");
+        }
+    }
+}
+
 TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
 {
     MakeSource();
@@ -489,6 +607,53 @@ TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToItsFullWidth)
     });
 }
 
+TEST_F(InstallTest, HiddenFilesCountSoTheBarEndsShortOfItsFullWidth)
+{
+    WriteBytes(disc_ + "\\A.DAT", RandomBytes(700000, 1));
+    WriteBytes(disc_ + "\\HIDDEN.DAT", RandomBytes(300000, 2));
+    SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, TestDir() + "\\Q3");
+        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+        ASSERT_TRUE(copy);
+        const SeenBox done = driver.WaitForMessageBox();
+        ASSERT_TRUE(done.window);
+        RECT inside;
+        GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
+        const uint32_t width = ProgressWidth(inside.right - 2, 700000, 1000000);
+        EXPECT_LT(width, uint32_t(inside.right - 2));
+        EXPECT_EQ(BarRow(copy), "." + std::string(width, 'G') + std::string(inside.right - 2 - width, '.') + ".");
+        Answer(done, IDOK);
+    });
+}
+
+TEST_F(InstallTest, CopiesAreNewFilesAndAnEmptyOnePaintsNoBar)
+{
+    // Files from 1999: the copies do not carry their time stamps over.
+    SYSTEMTIME then = {1999, 1, 5, 1, 12, 0, 0, 0};
+    FILETIME old;
+    SystemTimeToFileTime(&then, &old);
+    for (const char* name : {"EMPTY.DAT", "ONE.DAT"}) {
+        ASSERT_TRUE(WriteBytes(disc_ + "\\" + name, name == std::string("ONE.DAT") ? "1" : ""));
+        HANDLE file = CreateFileA((disc_ + "\\" + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(file, &old, &old, &old);
+        CloseHandle(file);
+    }
+    const std::string target = TestDir() + "\\Q3";
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        ChooseDirectory(driver, main, target);
+        ExpectEnd(driver, kTextInstallDone);
+    });
+    EXPECT_EQ(barPaints, 1) << "only ONE.DAT's chunk paints the bar";
+    EXPECT_TRUE(Exists(target + "\\EMPTY.DAT"));
+    EXPECT_EQ(ReadBytes(target + "\\EMPTY.DAT"), "");
+    for (const char* name : {"EMPTY.DAT", "ONE.DAT"}) {
+        WIN32_FILE_ATTRIBUTE_DATA copy;
+        ASSERT_TRUE(GetFileAttributesExA((target + "\\" + name).c_str(), GetFileExInfoStandard, &copy));
+        EXPECT_GT(CompareFileTime(&copy.ftLastWriteTime, &old), 0) << name;
+    }
+}
+
 // --- The record and uninstall ---------------------------------------------------
 
 TEST_F(InstallTest, TheRecordIsTheStringAndItsNulInTheProductsKey)
@@ -580,14 +745,18 @@ TEST_F(InstallTest, UninstallOfADirectoryDeletedByHandForgetsTheRecordSilently)
     EXPECT_EQ(Record(), "(none)");
 }
 
-TEST_F(InstallTest, ARootOrEmptyRecordDeletesNoFile)
+TEST_F(InstallTest, ARootRecordDeletesNoFile)
 {
-    // The root of the current drive, named five ways.
+    // The root of the current drive, named five ways, and on a system whose
+    // code page has no double-byte characters a sixth: there E9 is a name of
+    // its own, and ".." after it leads back to the root.
     const std::string marker = "C:\\KEEP-ME.TXT";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
-    for (const std::string& record :
-         {std::string("C:\\"), std::string("C:"), std::string(""), std::string("\\"), TestDir() + "\\..\\.."}) {
+    for (const std::string& record : {std::string("C:\\"), std::string("C:"), std::string("\\"),
+                                      TestDir() + "\\..\\..", std::string("\\\\?\\C:\\"), std::string("C:\\\xE9\\..")}) {
         SCOPED_TRACE("record \"" + record + "\"");
+        singleByteCodePage = record == "C:\\\xE9\\..";
+        directoryRemovals = 0;
         SetProductValue(kQ3, "InstallDir", REG_SZ, record + std::string(1, '\0'));
         RunLauncher([&](const WindowDriver& driver, HWND main) {
             Click(main, IDC_INSTALL);
@@ -597,6 +766,7 @@ TEST_F(InstallTest, ARootOrEmptyRecordDeletesNoFile)
             EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
         });
         EXPECT_TRUE(Exists(marker));
+        EXPECT_EQ(directoryRemovals, 0) << "a root was taken for a directory";
         EXPECT_EQ(Record(), "(none)");
     }
     DeleteFileA(marker.c_str());

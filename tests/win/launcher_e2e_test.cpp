@@ -169,7 +169,7 @@ TEST_P(LauncherTest, PlayStartsTheEngineFromTheDiscAndEnds)
     Click(main, IDC_PLAY);
     EXPECT_EQ(run.WaitForExit(), 0u);
     ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
-    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+    EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
     EXPECT_FALSE(run.Driver().MessageBoxWithin(0));
 }
 
@@ -187,7 +187,7 @@ TEST_P(LauncherTest, InstalledPlayStartsTheRecordedEngineInTheDiscFolder)
     EXPECT_EQ(run.WaitForExit(), 0u);
     ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
     // The engine inherits the launcher's directory, not the install directory.
-    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+    EXPECT_EQ(Engine(), EngineLine(disc, installed + "\\VGX.EXE"));
 }
 
 TEST_P(LauncherTest, InstalledPlayWithoutEngineNamesTheFullPath)
@@ -208,7 +208,7 @@ TEST_P(LauncherTest, InstalledPlayWithoutEngineNamesTheFullPath)
     EXPECT_TRUE(Engine().empty()) << "the disc's engine must not start instead";
 }
 
-TEST_P(LauncherTest, RecordWithoutTerminatorGetsOneAndOverlongRecordsAreNotInstalls)
+TEST_P(LauncherTest, RecordWithoutTerminatorGetsOneAndOverlongOrEmptyRecordsAreNotInstalls)
 {
     struct Case {
         const char* what;
@@ -220,6 +220,10 @@ TEST_P(LauncherTest, RecordWithoutTerminatorGetsOneAndOverlongRecordsAreNotInsta
         {"short binary value without NUL", "C:\\NoNul", REG_BINARY, true},
         {"260 bytes without NUL", "C:\\" + std::string(257, 'a'), REG_BINARY, false},
         {"300-byte path", "C:\\" + std::string(296, 'b') + std::string(1, '\0'), REG_SZ, false},
+        // An empty record names no directory: play must not start \VGX.EXE
+        // at the root of the current drive.
+        {"empty value", "", REG_SZ, false},
+        {"a lone NUL", std::string(1, '\0'), REG_SZ, false},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -325,7 +329,51 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
     Click(main, IDC_PLAY);  // from the disc again
     EXPECT_EQ(again.WaitForExit(), 0u);
     ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
-    EXPECT_EQ(Engine(), "VGX Kirasol\t" + disc + "\r\n");
+    EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
+}
+
+std::string RecordOf(const Product& product)
+{
+    std::string record;
+    DWORD type = 0;
+    return ReadProductValue(product, "InstallDir", &record, &type) ? record : "(none)";
+}
+
+// Both products installed at once, each under its own key: installing and
+// uninstalling one leaves the other's record and files alone.
+TEST(SideBySide, EachProductKeepsItsOwnRecord)
+{
+    const Product* products[] = {&kQ3, &kKrn};
+    for (const Product* product : products) {
+        DeleteProductKey(*product);
+        const std::string disc = MakeDisc(*product, false, std::string("disc") + product->name);
+        WriteBytes(disc + "\\DATA.DAT", product->name);
+        Launch run(disc + "\\" + product->exe, disc);
+        HWND main = run.Driver().WaitForDialog(IDC_PLAY);
+        ASSERT_TRUE(main);
+        InstallInto(run, main, TestDir() + "\\" + product->name);
+        Click(main, IDC_EXIT);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+    }
+    for (const Product* product : products)
+        EXPECT_EQ(RecordOf(*product), TestDir() + "\\" + product->name + std::string(1, '\0'));
+
+    const std::string disc = TestDir() + "\\discQ3";
+    Launch run(disc + "\\Q3.EXE", disc);
+    HWND main = run.Driver().WaitForDialog(IDC_PLAY);
+    ASSERT_TRUE(main);
+    Click(main, IDC_INSTALL);  // uninstall Q3
+    const SeenBox question = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(question.window);
+    Answer(question, IDYES);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }));
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_EQ(RecordOf(kQ3), "(none)");
+    EXPECT_FALSE(Exists(TestDir() + "\\Q3"));
+    EXPECT_EQ(RecordOf(kKrn), TestDir() + "\\KRN" + std::string(1, '\0'));
+    EXPECT_EQ(ReadBytes(TestDir() + "\\KRN\\DATA.DAT"), "KRN");
+    EXPECT_TRUE(Exists(TestDir() + "\\KRN\\KRN.EXE"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn),

@@ -286,6 +286,19 @@ TEST_F(SelectDialogTest, APathThatCannotBeMadeFullIsRefusedWithNoGarbageLeft)
     });
 }
 
+UINT WINAPI WindowsOnD(LPSTR buffer, UINT size) { return lstrlenA(lstrcpynA(buffer, "D:\\WINNT", int(size))); }
+
+TEST_F(SelectDialogTest, ProposesTheProductsPathOnTheWindowsDrive)
+{
+    lstrcpyA(DefaultInstallPath, kKrn.installPath);  // KRN's string 2
+    ImportPatch patch("KERNEL32.dll", "GetWindowsDirectoryA", (void*)WindowsOnD);
+    ASSERT_TRUE(patch.Applied());
+    Run([](const WindowDriver&, HWND dialog) {
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_PATH)), "D:\\Program Files\\Tovak\\KRN");
+        Click(dialog, IDC_CANCEL);
+    });
+}
+
 TEST_F(SelectDialogTest, EscapeDoesNothingAndCancelEndsWithZero)
 {
     const INT_PTR result = Run([](const WindowDriver& driver, HWND dialog) {

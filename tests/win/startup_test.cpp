@@ -5,6 +5,7 @@
 // program's imports.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "support/files.h"
 #include "support/import_patch.h"
 #include "support/in_process.h"
+#include "support/screen.h"
 #include "windows_text.h"
 
 namespace {
@@ -42,6 +44,7 @@ std::vector<PALETTEENTRY> paletteEntries;
 BITMAPINFOHEADER paintedHeader;
 std::vector<RGBQUAD> paintedColours;
 std::vector<BYTE> paintedBits;
+std::atomic<LONG> paintedWidth, paintedSourceX, paintedSourceY;  // of the last paint
 
 HPALETTE WINAPI CreatePaletteWatch(const LOGPALETTE* palette)
 {
@@ -57,8 +60,12 @@ int WINAPI StretchDIBitsWatch(HDC dc, int x, int y, int width, int height, int x
     paintedColours.assign(info->bmiColors, info->bmiColors + 256);
     const BYTE* bytes = (const BYTE*)bits;
     paintedBits.assign(bytes, bytes + size_t(info->bmiHeader.biWidth) * info->bmiHeader.biHeight);
-    return REAL(StretchDIBits)(dc, x, y, width, height, xs, ys, sourceWidth, sourceHeight, bits, info, usage,
-                               operation);
+    const int result = REAL(StretchDIBits)(dc, x, y, width, height, xs, ys, sourceWidth, sourceHeight, bits, info,
+                                           usage, operation);
+    paintedSourceX = xs;
+    paintedSourceY = ys;
+    paintedWidth = width;  // last: the paint is done
+    return result;
 }
 HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
 {
@@ -280,6 +287,30 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
         HWND main = driver.WaitForDialog(IDC_PLAY);
         ASSERT_TRUE(main);
         ASSERT_TRUE(WaitFor([] { return !paintedBits.empty(); })) << "the picture was never painted";
+
+        // A client area that differs from the picture by odd numbers: the
+        // crop starts at the truncated half, so the extra column comes off
+        // the right and (the origin counting rows from the bottom) the
+        // extra row off the top. Read through the window's own DC.
+        RECT window, client;
+        GetWindowRect(main, &window);
+        GetClientRect(main, &client);
+        const int width = client.right | 1, height = client.bottom | 1;
+        SetWindowPos(main, NULL, 0, 0, window.right - window.left + width - client.right,
+                     window.bottom - window.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+        InvalidateRect(main, NULL, FALSE);
+        ASSERT_TRUE(WaitFor([&] { return paintedWidth == width; })) << "no paint at the new size";
+        EXPECT_EQ(paintedSourceX, (580 - width) / 2);
+        EXPECT_EQ(paintedSourceY, (440 - height) / 2);
+        const Capture shown = CaptureClient(main);
+        const int left = (580 - width) / 2, top = 440 - (440 - height) / 2 - height;
+        EXPECT_EQ(left + width + 1, 580 - left);  // one more column off the right
+        EXPECT_EQ(top - 1, 440 - top - height);   // one more row off the top
+        for (int y = 0; y < height / 2; y += 5)  // above the buttons
+            for (int x = 0; x < width; x += 5) {
+                const uint8_t* bgr = layout.palette + 3 * topDown[size_t(top + y) * 580 + left + x];
+                ASSERT_EQ(shown.At(x, y), DWORD(bgr[2] << 16 | bgr[1] << 8 | bgr[0])) << x << ", " << y;
+            }
         Click(main, IDC_EXIT);
     });
     EXPECT_EQ(result, 0);

@@ -9,6 +9,8 @@
 #   WINE_SMALL_DRIVE=SIZE   map drive T: to a tmpfs of that size (such as
 #                  256k), for tests of a full drive; where mounting is not
 #                  permitted T: is missing and those tests skip themselves
+#   WINE_CDROM=IMAGE  show the disc image as CD-ROM drive D: (see cdrom.sh);
+#                  where FUSE is missing D: is too, and those tests skip
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 template=${WINE_TEMPLATE:-$here/../../build/wine-template}
@@ -38,6 +40,11 @@ if [ -n "${WINE_SMALL_DRIVE:-}" ]; then
         echo "run.sh: mounting a tmpfs is not permitted here, so drive T: is missing" >&2
     fi
 fi
+cdrom=""
+if [ -n "${WINE_CDROM:-}" ]; then
+    . "$here/cdrom.sh"
+    mount_cdrom "$WINE_CDROM" "$prefix" && cdrom=1
+fi
 . "$here/../../tools/wine_env.sh"
 export WINEPREFIX="$prefix" DISPLAY
 /usr/lib/wine/wine64 "$@"
@@ -45,5 +52,6 @@ status=$?
 /usr/lib/wine/wineserver -k 2>/dev/null
 /usr/lib/wine/wineserver -w 2>/dev/null
 [ -n "$small" ] && umount "$small"
+[ -n "$cdrom" ] && unmount_cdrom "$prefix"
 rm -rf "$prefix"
 exit $status

@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include "../../../installer/install_math.h"
+
 std::string ExeDir()
 {
     char path[MAX_PATH];
@@ -63,6 +65,21 @@ std::string ReadBytes(const std::string& path)
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> PlainFiles(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (PassesCopyFilter(entry.dwFileAttributes))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
 
 bool IsDirectory(const std::string& path)
 {

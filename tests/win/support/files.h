@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "products.h"
 
@@ -18,6 +19,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when missing
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// The names of a folder's plain files: those an install copies.
+std::vector<std::string> PlainFiles(const std::string& dir);
 bool CopyInto(const std::string& file, const std::string& dir);  // keeps the name
 
 // The product's install key under HKEY_USERS.

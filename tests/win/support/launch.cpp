@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "../../../common/texts.h"
+#include "../../../resources/ids.h"
 #include "files.h"
+#include "windows_text.h"
 
 std::string TestDir()
 {
@@ -22,14 +25,48 @@ std::string TestDir()
 
 std::string EngineLogPath() { return TestDir() + "\\vgx.log"; }
 
-std::string MakeDisc(const Product& product, bool withEngine)
+std::string EngineLine(const std::string& directory, const std::string& engine)
 {
-    const std::string disc = TestDir() + "\\disc";
+    return "VGX Kirasol\t" + directory + "\t" + engine + "\r\n";
+}
+
+std::string ProgramDir()
+{
+    char dir[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("TEST_PROGRAM_DIR", dir, sizeof dir);
+    return length > 0 && length < sizeof dir ? std::string(dir, length) : ExeDir();
+}
+
+std::string MakeDisc(const Product& product, bool withEngine, const std::string& folder)
+{
+    const std::string disc = TestDir() + "\\" + folder;
     FreshDir(disc);
-    CopyInto(ExeDir() + "\\" + product.exe, disc);
+    CopyInto(ProgramDir() + "\\" + product.exe, disc);
     if (withEngine)
-        CopyInto(ExeDir() + "\\VGX.EXE", disc);
+        CopyInto(ProgramDir() + "\\VGX.EXE", disc);
     return disc;
+}
+
+void InstallInto(const Launch& run, HWND main, const std::string& target)
+{
+    Click(main, IDC_INSTALL);
+    HWND select = run.Driver().WaitForDialog(IDC_START);
+    ASSERT_TRUE(select);
+    SetControlText(select, IDC_PATH, target);
+    Click(select, IDC_START);
+    SeenBox box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    Answer(box, IDYES);
+    box = run.Driver().WaitForMessageBox();
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextInstallDone));
+    Answer(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelUninstall; }));
+}
+
+std::string DiscInDriveD(const Product& product)
+{
+    return GetDriveTypeA("D:\\") == DRIVE_CDROM && Exists(std::string("D:\\") + product.exe) ? "D:\\" : "";
 }
 
 Launch::Launch(const std::string& program, const std::string& workDir)

@@ -11,12 +11,31 @@
 // C:\tests\<suite>.<test>: the running test's own folder, made empty.
 std::string TestDir();
 
-// A disc folder in the test's folder: the product's program and, if asked,
-// the stand-in engine VGX.EXE, as a CD-ROM would hold them.
-std::string MakeDisc(const Product& product, bool withEngine);
+// The folder of the programs under test: TEST_PROGRAM_DIR when set (the
+// 32-bit smoke suite points it at the shipping build), else ExeDir().
+std::string ProgramDir();
+
+// A disc folder in the test's folder (its name `folder`): the product's
+// program and, if asked, the stand-in engine VGX.EXE, from ProgramDir(), as a
+// CD-ROM would hold them.
+std::string MakeDisc(const Product& product, bool withEngine, const std::string& folder = "disc");
 
 // Where the stand-in engine of this test writes its line.
 std::string EngineLogPath();
+
+// The line the stand-in engine writes when the launcher starts `engine`
+// (its full path) in the working directory `directory`.
+std::string EngineLine(const std::string& directory, const std::string& engine);
+
+class Launch;
+
+// Installs through the directory dialog into `target`, as a player would,
+// and waits for the install button to read uninstall.
+void InstallInto(const Launch& run, HWND main, const std::string& target);
+
+// "D:\" when drive D: is a CD-ROM that holds the product's launcher (the
+// test was given a pressed image, WINE_CDROM), else empty.
+std::string DiscInDriveD(const Product& product);
 
 // One run of a program, ended by the destructor if it is still running.
 class Launch {
