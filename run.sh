@@ -57,6 +57,10 @@ else
     DISPLAY=$(tests/wine/xvfb.sh "$xvfb" 24)
     export DISPLAY
 fi
+# Wine draws the caption's buttons with Marlett. Debian's fonts-wine keeps it
+# in /usr/share/wine/fonts, where this Wine does not look for fonts; the
+# prefix's Fonts folder is where it does (without it the close box is an r).
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 /usr/lib/wine/wineserver -w 2>/dev/null || true
 rm -f "$WINEPREFIX/dosdevices/d:"
