@@ -31,23 +31,6 @@ void MakeFile(const std::string& path, uint64_t size)
     CloseHandle(file);
 }
 
-// The names in a directory, "." and ".." left out, sorted by Wine.
-std::vector<std::string> Names(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return names;
-}
-
 class SelectDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -257,9 +240,9 @@ TEST_F(SelectDialogTest, CreatesShiftJisParentsWithoutSplittingTheirCharacters)
     });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(target));
-    EXPECT_EQ(Names(TestDir()), (std::vector<std::string>{"source", "ゲーム"}));
-    EXPECT_EQ(Names(TestDir() + "\\ゲーム"), std::vector<std::string>{"表示"});
-    EXPECT_EQ(Names(TestDir() + "\\ゲーム\\表示"), std::vector<std::string>{"ソフト"});
+    EXPECT_EQ(EntryNames(TestDir()), (std::vector<std::string>{"source", "ゲーム"}));
+    EXPECT_EQ(EntryNames(TestDir() + "\\ゲーム"), std::vector<std::string>{"表示"});
+    EXPECT_EQ(EntryNames(TestDir() + "\\ゲーム\\表示"), std::vector<std::string>{"ソフト"});
 }
 
 // GetFullPathNameA failing, or asking for more than the buffer holds.

@@ -66,7 +66,8 @@ std::string ReadBytes(const std::string& path)
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<std::string> PlainFiles(const std::string& dir)
+// The names of the entries of `dir` whose attributes `keep` accepts.
+static std::vector<std::string> Names(const std::string& dir, bool (*keep)(uint32_t attributes))
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
@@ -74,12 +75,20 @@ std::vector<std::string> PlainFiles(const std::string& dir)
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
-        if (PassesCopyFilter(entry.dwFileAttributes))
-            names.push_back(entry.cFileName);
+        const std::string name = entry.cFileName;
+        if (name != "." && name != ".." && keep(entry.dwFileAttributes))
+            names.push_back(name);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return names;
 }
+
+std::vector<std::string> EntryNames(const std::string& dir)
+{
+    return Names(dir, [](uint32_t) { return true; });
+}
+
+std::vector<std::string> PlainFiles(const std::string& dir) { return Names(dir, PassesCopyFilter); }
 
 bool IsDirectory(const std::string& path)
 {

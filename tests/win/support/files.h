@@ -19,7 +19,9 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when missing
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
-// The names of a folder's plain files: those an install copies.
+// The names in a folder, "." and ".." left out, in the order listed (Wine
+// sorts them); and only its plain files, those an install copies.
+std::vector<std::string> EntryNames(const std::string& dir);
 std::vector<std::string> PlainFiles(const std::string& dir);
 bool CopyInto(const std::string& file, const std::string& dir);  // keeps the name
 
