@@ -21,7 +21,7 @@ for name in AUTORUN.INF EMPTY.DAT MOVIE.DAT Q3.EXE README.TXT SAVE; do
     grep -q " $name \$" <<<"$listing" || fail "$name is not on the disc"
 done
 # Joliet keeps the Japanese name as UCS-2, which Windows shows in code page 932.
-python3 -c 'import sys; sys.exit("表示.DAT".encode("utf-16-be") not in open(sys.argv[1], "rb").read())' \
+/usr/bin/python3 -c 'import sys; sys.exit("表示.DAT".encode("utf-16-be") not in open(sys.argv[1], "rb").read())' \
     "$work/q3.iso" || fail "the Joliet name 表示.DAT is not on the disc"
 title=$(printf 'ＶＡＲＮＯ－Ｑ３の起動とインストール' | iconv -f UTF-8 -t CP932)
 printf '[autorun]\r\nopen=Q3.EXE\r\nicon=Q3.EXE\r\nlabel=%s\r\n' "$title" >"$work/autorun"
