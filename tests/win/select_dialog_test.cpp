@@ -31,6 +31,16 @@ void MakeFile(const std::string& path, uint64_t size)
     CloseHandle(file);
 }
 
+// DLG_SELECT on the calling thread. A dialog that cannot be created says
+// why, so that a failure no run here has reproduced tells its cause.
+int OpenSelectDialog()
+{
+    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), "DLG_SELECT", NULL, DlgSelectProc, 0);
+    if (result == -1)
+        ADD_FAILURE() << "DialogBoxParamA failed with error " << GetLastError();
+    return (int)result;
+}
+
 class SelectDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,7 +56,7 @@ protected:
     INT_PTR Run(Drive drive)
     {
         return RunWhileDriving(
-            [] { return (int)DialogBoxParamA(GetModuleHandleA(NULL), "DLG_SELECT", NULL, DlgSelectProc, 0); },
+            OpenSelectDialog,
             [&](const WindowDriver& driver) {
                 HWND dialog = driver.WaitForDialog(IDC_START);
                 ASSERT_TRUE(dialog) << "the dialog did not open";
@@ -138,7 +148,7 @@ TEST_F(SelectDialogTest, AnEmptySourceEndsTheDialogAtOnce)
         GTEST_SKIP() << "no empty drive T: here (mounting a tmpfs is not permitted)";
     SetCurrentDirectoryA(empty.c_str());
     const int result = RunWhileDriving(
-        [] { return (int)DialogBoxParamA(GetModuleHandleA(NULL), "DLG_SELECT", NULL, DlgSelectProc, 0); },
+        OpenSelectDialog,
         [](const WindowDriver& driver) {
             const SeenBox box = driver.WaitForMessageBox();
             ASSERT_TRUE(box.window);
