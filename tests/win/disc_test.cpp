@@ -110,9 +110,6 @@ TEST_P(DiscTest, InstallsEveryPlainFileWritablePlaysTheCopyAndUninstalls)
     EXPECT_EQ(run.WaitForExit(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Products, DiscTest, ::testing::Values(&kQ3, &kKrn),
-                         [](const ::testing::TestParamInfo<const Product*>& info) {
-                             return std::string(info.param->name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Products, DiscTest, ::testing::Values(&kQ3, &kKrn), NameOfProduct());
 
 }  // namespace

@@ -376,9 +376,6 @@ TEST(SideBySide, EachProductKeepsItsOwnRecord)
     EXPECT_TRUE(Exists(TestDir() + "\\KRN\\KRN.EXE"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn),
-                         [](const ::testing::TestParamInfo<const Product*>& info) {
-                             return std::string(info.param->name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Products, LauncherTest, ::testing::Values(&kQ3, &kKrn), NameOfProduct());
 
 }  // namespace

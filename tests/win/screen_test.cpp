@@ -61,9 +61,6 @@ TEST_P(ScreenTest, PaintsTheCentredCropOfItsPicture)
     EXPECT_EQ(run.WaitForExit(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Products, ScreenTest, ::testing::Values(&kQ3, &kKrn),
-                         [](const ::testing::TestParamInfo<const Product*>& info) {
-                             return std::string(info.param->name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Products, ScreenTest, ::testing::Values(&kQ3, &kKrn), NameOfProduct());
 
 }  // namespace
