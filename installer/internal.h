@@ -29,5 +29,6 @@ void DeleteInstallRecord();
 inline bool IsSystemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 // Deletes the plain files directly in InstallPath and the directory itself,
-// silently and never recursively; a path that names a root is left alone.
+// silently and never recursively. A path that cannot be a directory the
+// installer made (a root, a device path: a damaged record) is left alone.
 void RemoveInstallDir();

@@ -6,14 +6,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// "\\?\UNC\" or "\\.\UNC\", in any case: the long form of a share's path.
-bool IsLongUncPrefix(const char* path)
-{
-    return IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '?' || path[2] == '.') &&
-        IsSeparator(path[3]) && (path[4] | 0x20) == 'u' && (path[5] | 0x20) == 'n' && (path[6] | 0x20) == 'c' &&
-        IsSeparator(path[7]);
-}
-
 }  // namespace
 
 size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte)
@@ -27,32 +19,26 @@ size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte)
     return kNoSeparator;
 }
 
-bool IsRootPath(const char* path, IsLeadByteFn isLeadByte)
+bool IsBelowDriveRoot(const char* path, IsLeadByteFn isLeadByte)
 {
-    size_t at = 0;
-    int floor = 0;  // components a path needs before it is below its root
-    if (((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':')
-        at = 2;
-    else if (IsLongUncPrefix(path))
-        floor = 4;  // ?, UNC, server, share
-    else if (IsSeparator(path[0]) && IsSeparator(path[1]))
-        floor = 2;  // server and share, or ? and a drive
+    const bool driveLetter = (path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z';
+    if (!driveLetter || path[1] != ':' || path[2] != '\\' || path[3] == '\0' || IsSeparator(path[3]))
+        return false;
     int depth = 0;
+    size_t at = 3;
     while (path[at] != '\0') {
-        while (IsSeparator(path[at]))
-            ++at;
-        if (path[at] == '\0')
-            break;
         const size_t start = at;
         while (path[at] != '\0' && !IsSeparator(path[at]))
             at += isLeadByte(uint8_t(path[at])) && path[at + 1] != '\0' ? 2 : 1;
         const size_t length = at - start;
         if (length == 2 && path[start] == '.' && path[start + 1] == '.')
             depth = depth > 0 ? depth - 1 : 0;
-        else if (!(length == 1 && path[start] == '.'))
+        else if (length > 0 && !(length == 1 && path[start] == '.'))
             ++depth;
+        while (IsSeparator(path[at]))
+            ++at;
     }
-    return depth <= floor;
+    return depth > 0;
 }
 
 bool JoinPath(char* out, size_t capacity, const char* first, const char* second, const char* third)

@@ -22,12 +22,14 @@ inline bool IsCp932LeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F
 // after `from`, which must be a character boundary; kNoSeparator if none.
 size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte);
 
-// Whether a path names a root: empty, a drive ("C:", "C:\"), the current
-// drive's root ("\"), a network share ("\\server\share", also in its long
-// form "\\?\UNC\server\share"), a device path to a drive ("\\?\C:\"), or
-// any of these reached through "." and ".." steps. Removing "the
+// Whether a path is a directory the installer can have made: a drive
+// letter, a colon, a backslash and a name ("C:\Games\Q3"), with at least one
+// name left below the drive's root once "." and ".." steps are taken
+// ("C:\Games\.." is the root). Anything else is not: a bare drive, a
+// relative or drive-relative path, a network share, a device or object
+// manager path of any spelling ("\\?\C:\", "\??\C:"). Removing "the
 // directory's files" there would remove a drive's files.
-bool IsRootPath(const char* path, IsLeadByteFn isLeadByte);
+bool IsBelowDriveRoot(const char* path, IsLeadByteFn isLeadByte);
 
 // Writes first + second + third into out, NUL included, if it fits in
 // `capacity` bytes; otherwise writes nothing and returns false.

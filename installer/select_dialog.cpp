@@ -12,26 +12,34 @@
 char DefaultInstallPath[kPathSize];
 DWORD installSize;
 
-// Sums the sizes of every entry of the current directory, modulo 2^32.
-static bool MeasureSource()
+enum class Measure { Measured, NoEntry, Unreadable };
+
+// Sums the sizes of every entry of the current directory, modulo 2^32. A
+// listing that breaks off on an error (a damaged disc) has summed less than
+// the disc holds: that is no size to test a drive's free space against.
+static Measure MeasureSource()
 {
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA("*.*", &entry);
     if (find == INVALID_HANDLE_VALUE)
-        return false;
+        return Measure::NoEntry;
     installSize = entry.nFileSizeLow;
     while (FindNextFileA(find, &entry))
         installSize += entry.nFileSizeLow;
+    const bool listedAll = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(find);
-    return true;
+    return listedAll ? Measure::Measured : Measure::Unreadable;
 }
 
 static BOOL OpenSelectDialog(HWND dialog)
 {
     char text[512];
     CentreOnDesktop(dialog, kInstallerDialogExtent);
-    if (!MeasureSource()) {
-        Notify(dialog, kTextNoFiles);
+    const Measure measure = MeasureSource();
+    if (measure != Measure::Measured) {
+        // A disc whose listing fails cannot be installed: the copy would
+        // fail on the same listing.
+        Notify(dialog, measure == Measure::NoEntry ? kTextNoFiles : kTextInstallFailed);
         EndDialog(dialog, 0);
         return TRUE;
     }
@@ -102,7 +110,7 @@ static void StartInstall(HWND dialog)
         return;
 
     CreateParents(fullPath, &security);
-    if (CreateDirectoryA(InstallPath, &security)) {
+    if (CreateDirectoryA(fullPath, &security)) {
         EndDialog(dialog, 1);
         return;
     }
@@ -115,7 +123,15 @@ INT_PTR CALLBACK DlgSelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG: return OpenSelectDialog(dialog);
     case WM_COMMAND:
         if (wParam == IDC_START) {
-            StartInstall(dialog);
+            // The loops of its message boxes dispatch a start sent meanwhile
+            // (by another thread, as automation does): one start at a time,
+            // so that what is created is what the player confirmed.
+            static bool starting;
+            if (!starting) {
+                starting = true;
+                StartInstall(dialog);
+                starting = false;
+            }
             return TRUE;
         }
         if (wParam == IDC_CANCEL) {

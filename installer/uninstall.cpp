@@ -14,10 +14,24 @@ int UninstallCommand(HWND owner)
     return 1;
 }
 
+// Whether InstallPath can be a directory the installer made. The record
+// holds only full local paths; anything else is a damaged record, which
+// could name a drive's root in a spelling the system resolves to it (an
+// object manager path, a trailing dot): its files are never ours. So the
+// record must be of that form, and so must what the system makes of it.
+static bool IsOurs()
+{
+    char fullPath[kPathSize];
+    LPSTR filePart;
+    if (!IsBelowDriveRoot(InstallPath, IsSystemLeadByte))
+        return false;
+    const DWORD length = GetFullPathNameA(InstallPath, sizeof fullPath, fullPath, &filePart);
+    return length != 0 && length < sizeof fullPath && IsBelowDriveRoot(fullPath, IsSystemLeadByte);
+}
+
 void RemoveInstallDir()
 {
-    // A damaged record could name a drive root: its files are never ours.
-    if (IsRootPath(InstallPath, IsSystemLeadByte))
+    if (!IsOurs())
         return;
     if (RemoveDirectoryA(InstallPath))
         return;  // it was empty

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "sprite.h"
+#include "surface_bounds.h"
 
 namespace {
 
@@ -12,13 +13,7 @@ namespace {
 bool InsideSurface(SpriteSurface surface, const uint8_t* dest, int32_t pitch, uint64_t rowBytes, uint32_t rows)
 {
     const uintptr_t begin = uintptr_t(surface.begin), end = uintptr_t(surface.end), at = uintptr_t(dest);
-    if (begin > end || at < begin || at > end)
-        return false;
-    const int64_t size = int64_t(end - begin);
-    const int64_t first = int64_t(at - begin);
-    const int64_t last = first + int64_t(rows - 1) * pitch;  // rows run evenly: the two ends suffice
-    auto inside = [&](int64_t row) { return row >= 0 && row + int64_t(rowBytes) <= size; };
-    return inside(first) && inside(last);
+    return begin <= end && at >= begin && at <= end && RowsInsideSurface(end - begin, at - begin, pitch, rowBytes, rows);
 }
 
 bool WellFormedRle(const uint8_t* picture, size_t size) { return CheckRle(picture, size).status == RleStatus::Ok; }

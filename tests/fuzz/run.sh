@@ -37,6 +37,17 @@ head -c 96 /dev/zero >"$work/sprite/zeros"
     printf '\002\000\004\000\000\000\000\000\000'             # height 2, width 4, srcY 0, srcX 0
     printf '\140\002\000\000\000\000\012'                     # pitch 8, key 0, member 10
 } >"$work/sprite/wave_phase_wraps"
+# The surface test alone (member 12, the same arguments after the numbers):
+# 2^32 - 1 rows at a pitch of 2^31 - 1 from 2^62 - 64 bytes into a surface of
+# 2^62 bytes, whose last row lies past what 64 bits hold.
+{
+    printf '\000\000\000\000\000\000\000\100\300\377\377\377\377\377\377\077' # size, first
+    printf '\377\377\377\377\004\000\000\000\377\377\377\177\000\000\000\000' # rows, row bytes, pitch
+    printf '\000\020\000\000\000\000\000\000\000\000'
+    printf '\000\000\000\200\374\377\377\377\000\000\000\200'
+    printf '\002\000\004\000\000\000\000\000\000'
+    printf '\140\002\000\000\000\000\014'                     # member 12
+} >"$work/sprite/surface_past_64_bits"
 
 # LZSS: a capacity and a chunking seed, then a stream from the compressor.
 mkdir -p "$work/lzss"

@@ -94,24 +94,27 @@ TEST(NextSeparator, StepsOverDoubleByteCharactersWhoseSecondByteIsABackslash)
 // A single-byte code page, such as 1252: no byte leads a pair.
 bool NoLeadByte(uint8_t) { return false; }
 
-TEST(IsRootPath, KnowsEveryFormOfARoot)
+TEST(IsBelowDriveRoot, TakesOnlyFullLocalPathsWithANameBelowTheRoot)
 {
-    for (const char* root : {"", "C:", "C:\\", "c:/", "C:\\\\", "\\", "/", "C:\\.", "C:\\Games\\..",
-                             "C:\\Games\\..\\..", "\\\\server\\share", "\\\\server\\share\\", "//server/share/x/..",
-                             "\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\?\\UNC\\server\\share", "\\\\?\\unc\\server\\share\\",
-                             "\\\\.\\UNC\\server\\share\\x\\.."})
-        EXPECT_TRUE(IsRootPath(root, IsCp932LeadByte)) << root;
-    for (const char* directory : {"C:\\Games", "C:\\Games\\", "C:Games", "\\Games", "\\\\server\\share\\x",
-                                  "C:\\Games\\..\\Other", "C:\\\x95\x5C", "\\\\?\\C:\\Games",
-                                  "\\\\?\\UNC\\server\\share\\Games"})
-        EXPECT_FALSE(IsRootPath(directory, IsCp932LeadByte)) << directory;
+    // Roots, and everything that is not the one form the installer records:
+    // each of these could reach a drive's root or a share.
+    for (const char* refused :
+         {"", "C:", "C:\\", "c:/", "C:\\\\", "C:\\\\Games", "\\", "/", "C:\\.", "C:\\Games\\..", "C:\\Games\\..\\..",
+          "C:\\Windows\\..\\.", "C:\\Games/..", "C:Games", "Games", "\\Games", "\\\\server\\share", "\\\\server\\share\\x",
+          "\\\\?\\C:\\", "\\\\?\\C:\\Games", "\\\\.\\C:\\Games", "//?/c:/Games", "\\??\\C:", "\\??\\C:\\",
+          "\\??\\c:\\Games", "\\\\?\\UNC\\server\\share\\Games", "\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\Games",
+          "1:\\Games", "\x83:\\Games"})
+        EXPECT_FALSE(IsBelowDriveRoot(refused, IsCp932LeadByte)) << refused;
+    for (const char* directory :
+         {"C:\\Games", "c:\\Games\\", "C:\\Games\\..\\Other", "C:\\..\\Games", "C:\\\x95\x5C", "Z:\\a\\.\\b"})
+        EXPECT_TRUE(IsBelowDriveRoot(directory, IsCp932LeadByte)) << directory;
 
     // The code page decides what a 0x5C after a lead byte is: under 932,
     // C:\ + E9 5C + .. is one name; under a single-byte code page it is a
     // name and "..", which leads back to the drive's root.
     const char kLeadThenDots[] = "C:\\\xE9\\..";
-    EXPECT_FALSE(IsRootPath(kLeadThenDots, IsCp932LeadByte));
-    EXPECT_TRUE(IsRootPath(kLeadThenDots, NoLeadByte));
+    EXPECT_TRUE(IsBelowDriveRoot(kLeadThenDots, IsCp932LeadByte));
+    EXPECT_FALSE(IsBelowDriveRoot(kLeadThenDots, NoLeadByte));
 }
 
 TEST(JoinPath, WritesWholePathsOrNothing)

@@ -13,6 +13,7 @@
 #include "encode.h"
 #include "picture_builder.h"
 #include "sprite.h"
+#include "surface_bounds.h"
 
 namespace {
 
@@ -511,9 +512,25 @@ TEST(CheckedSprites, RefuseEveryCallThatWouldReachOutside)
         {"clear one byte past it", R::OutsideSurface, CheckedClearRect(bounds, dest + 17, 12, 12, 10)},
         {"clear before the surface", R::OutsideSurface, CheckedClearRect(bounds, dest - 1, 12, 4, 1)},
         {"clear zero high", R::BadArguments, CheckedClearRect(bounds, dest, 12, 4, 0)},
+        {"clear 2^32 - 1 rows at the widest pitch", R::OutsideSurface,
+         CheckedClearRect(bounds, dest, INT32_MAX, 4, UINT32_MAX)},
     };
     for (const auto& test : cases)
         EXPECT_EQ(test.got, test.want) << test.what << ": " << SpriteResultText(test.got);
+}
+
+TEST(CheckedSprites, TestTheSurfaceExactlyForAnyNumbers)
+{
+    const uint64_t kHuge = uint64_t(1) << 62;
+    EXPECT_TRUE(RowsInsideSurface(40, 36, -12, 4, 4));  // bottom-up to offset 0
+    EXPECT_FALSE(RowsInsideSurface(40, 36, -12, 4, 5));
+    EXPECT_TRUE(RowsInsideSurface(40, 0, 12, 4, 4));  // to the last byte
+    EXPECT_FALSE(RowsInsideSurface(40, 1, 12, 4, 4));
+    EXPECT_FALSE(RowsInsideSurface(40, 0, 12, 41, 1));
+    // The last row is past what 64 bits hold, or just inside a huge surface.
+    EXPECT_FALSE(RowsInsideSurface(kHuge, kHuge - 64, INT32_MAX, 4, UINT32_MAX));
+    EXPECT_TRUE(RowsInsideSurface(2 * kHuge, 0, INT32_MAX, 4, UINT32_MAX));
+    EXPECT_TRUE(RowsInsideSurface(2 * kHuge, 2 * kHuge - 4, INT32_MIN, 4, UINT32_MAX));
 }
 
 TEST(CheckedSprites, DrawNothingAndStepNothingWhenTheyRefuse)

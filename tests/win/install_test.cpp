@@ -747,13 +747,17 @@ TEST_F(InstallTest, UninstallOfADirectoryDeletedByHandForgetsTheRecordSilently)
 
 TEST_F(InstallTest, ARootRecordDeletesNoFile)
 {
-    // The root of the current drive, named five ways, and on a system whose
-    // code page has no double-byte characters a sixth: there E9 is a name of
-    // its own, and ".." after it leads back to the root.
+    // The root of the current drive, named as a damaged record might: plain,
+    // through "..", as object manager and device paths, with a trailing
+    // space the system strips; and on a system whose code page has no
+    // double-byte characters: there E9 is a name of its own, and ".." after
+    // it leads back to the root.
     const std::string marker = "C:\\KEEP-ME.TXT";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
-    for (const std::string& record : {std::string("C:\\"), std::string("C:"), std::string("\\"),
-                                      TestDir() + "\\..\\..", std::string("\\\\?\\C:\\"), std::string("C:\\\xE9\\..")}) {
+    for (const std::string& record :
+         {std::string("C:\\"), std::string("C:"), std::string("\\"), TestDir() + "\\..\\..", std::string("\\\\?\\C:\\"),
+          std::string("\\??\\C:"), std::string("\\??\\c:\\"), std::string("\\\\.\\C:\\"), std::string("C:\\Windows\\..\\."),
+          std::string("C:\\ "), std::string("C:\\\xE9\\..")}) {
         SCOPED_TRACE("record \"" + record + "\"");
         singleByteCodePage = record == "C:\\\xE9\\..";
         directoryRemovals = 0;

@@ -332,6 +332,34 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
     EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
 }
 
+// A damaged record that the system resolves to the drive's root: uninstall
+// forgets it and deletes nothing, however it is spelt.
+TEST_P(LauncherTest, UninstallOfARecordNamingTheDriveDeletesNothing)
+{
+    const std::string canary = "C:\\CANARY.TXT";
+    ASSERT_TRUE(WriteBytes(canary, "keep"));
+    const std::string disc = MakeDisc(product(), false);
+    for (const char* record : {"\\??\\C:", "\\??\\C:\\", "\\\\.\\C:\\", "C:\\Windows\\..\\."}) {
+        SCOPED_TRACE(record);
+        RecordInstall(record);
+        Launch run(ProgramOn(disc), disc);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        Click(main, IDC_INSTALL);
+        const SeenBox question = run.Driver().WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        Answer(question, IDYES);
+        EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }));
+        Click(main, IDC_EXIT);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+        EXPECT_EQ(ReadBytes(canary), "keep");
+        std::string data;
+        DWORD type = 0;
+        EXPECT_FALSE(ReadProductValue(product(), "InstallDir", &data, &type));
+    }
+    DeleteFileA(canary.c_str());
+}
+
 std::string RecordOf(const Product& product)
 {
     std::string record;

@@ -3,7 +3,9 @@
 // boxes read (text, caption, exact style) and answered.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -140,6 +142,20 @@ TEST_F(SelectDialogTest, SumsEveryEntryModulo2To32AndCutsTheSizeToTenths)
     }
 }
 
+// Opens the dialog where it has nothing to measure: it tells the player
+// `text` and ends with 0.
+void ExpectEndsAtOnceWith(const char* text)
+{
+    const int result = RunWhileDriving(OpenSelectDialog, [&](const WindowDriver& driver) {
+        const SeenBox box = driver.WaitForMessageBox();
+        ASSERT_TRUE(box.window);
+        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
+        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+        Answer(box, IDOK);
+    });
+    EXPECT_EQ(result, 0);
+}
+
 TEST_F(SelectDialogTest, AnEmptySourceEndsTheDialogAtOnce)
 {
     // A drive root has no "." or "..": an empty one has no entry at all.
@@ -147,16 +163,22 @@ TEST_F(SelectDialogTest, AnEmptySourceEndsTheDialogAtOnce)
     if (GetFileAttributesA(empty.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "no empty drive T: here (mounting a tmpfs is not permitted)";
     SetCurrentDirectoryA(empty.c_str());
-    const int result = RunWhileDriving(
-        OpenSelectDialog,
-        [](const WindowDriver& driver) {
-            const SeenBox box = driver.WaitForMessageBox();
-            ASSERT_TRUE(box.window);
-            EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextNoFiles));
-            EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
-            Answer(box, IDOK);
-        });
-    EXPECT_EQ(result, 0);
+    ExpectEndsAtOnceWith(kTextNoFiles);
+}
+
+// A damaged disc's listing: the entries after the first cannot be read.
+BOOL WINAPI UnreadableListing(HANDLE, LPWIN32_FIND_DATAA)
+{
+    SetLastError(ERROR_CRC);
+    return FALSE;
+}
+
+TEST_F(SelectDialogTest, AListingThatBreaksOffIsNoSizeToInstallBy)
+{
+    MakeFile(source_ + "\\ZZZ.BIN", 4 << 20);  // listed after DATA.BIN on Wine
+    ImportPatch patch("KERNEL32.dll", "FindNextFileA", (void*)UnreadableListing);
+    ASSERT_TRUE(patch.Applied());
+    ExpectEndsAtOnceWith(kTextInstallFailed);
 }
 
 TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
@@ -224,6 +246,32 @@ TEST_F(SelectDialogTest, AsksWithTheFullPathAndANoCreatesNothing)
         Click(dialog, IDC_CANCEL);
     });
     EXPECT_FALSE(IsDirectory(TestDir() + "\\new"));
+}
+
+TEST_F(SelectDialogTest, AStartSentWhileTheQuestionIsOpenIsIgnored)
+{
+    const std::string confirmed = TestDir() + "\\confirmed", other = TestDir() + "\\other";
+    std::atomic<bool> handled{false};
+    std::thread automation;
+    const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
+        const SeenBox question = Try(driver, dialog, confirmed);
+        ASSERT_TRUE(question.window);
+        // Another thread presses start on another path: the question's own
+        // loop dispatches the click.
+        SetControlText(dialog, IDC_PATH, other);
+        automation = std::thread([&] {
+            SendMessageA(dialog, WM_COMMAND, IDC_START, 0);
+            handled = true;
+        });
+        EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "a second start ran under the question";
+        Answer(question, IDYES);
+    });
+    if (automation.joinable())
+        automation.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(std::string(InstallPath), confirmed);
+    EXPECT_TRUE(IsDirectory(confirmed));
+    EXPECT_FALSE(IsDirectory(other));
 }
 
 TEST_F(SelectDialogTest, ResolvesARelativePathAgainstTheSourceAndCreatesItsParents)
