@@ -1,8 +1,10 @@
 #!/bin/bash
 # Builds the launcher, presses the product's demo disc with mkdisc and
-# starts the launcher from it under Wine, as a player would: the image
-# mounted read-only as CD-ROM drive D:, the launcher D:\<product>.EXE with
-# D:\ current.
+# starts the launcher from it under Wine, as a player would: the shipping
+# 32-bit program (under the emulator, as every 32-bit process here), the
+# image mounted read-only as CD-ROM drive D:, the launcher D:\<product>.EXE
+# with D:\ current. Where the emulator cannot be had, the demo says so and
+# runs the 64-bit build of the same sources.
 #   ./run.sh [Q3|KRN]
 # With a display, the launcher is yours to use: install, play, uninstall;
 # closing it ends the demo, and its Wine prefix (build/demo/prefix) keeps
@@ -24,13 +26,24 @@ esac
 tools/deps.sh
 tools/build.sh
 
-# The disc: this machine runs only the 64-bit build natively.
+# The disc holds the shipping 32-bit programs, which the emulator runs;
+# only where it cannot be had does the demo take the 64-bit build instead.
 root=$(pwd)
 demo="$root/build/demo"
+registered=""
+if emulator=$(tests/wine/emulator.sh on 2>&1); then
+    build=win32
+    [ "$emulator" = registered ] && registered=1
+else
+    echo "$emulator"
+    echo "without the emulator this machine cannot run 32-bit programs: the demo runs the 64-bit build instead"
+    build=win64
+    export WINE_64_ONLY=1
+fi
 folder="$demo/$product"
 rm -rf "$folder"
 mkdir -p "$folder"
-cp build/win64/"$product".EXE build/win64/VGX.EXE "$folder/"
+cp build/$build/"$product".EXE build/$build/VGX.EXE "$folder/"
 tests/disc/data.sh "$folder"
 build/native/tools/mkdisc "$folder" "$demo/$product.iso"
 echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)"
@@ -38,19 +51,21 @@ echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)
 . tools/wine_env.sh
 . tests/wine/cdrom.sh
 export VGX_LOG="$demo/vgx.log"
-tests/wine/template.sh "$demo/template"
+template="$demo/template-$build"
+tests/wine/template.sh "$template"
 
 interactive=""
 [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && interactive=1
 if [ -n "$interactive" ]; then
     export WINEPREFIX="$demo/prefix"
-    [ -d "$WINEPREFIX" ] || cp -a "$demo/template" "$WINEPREFIX"
+    [ -d "$WINEPREFIX" ] || copy_prefix "$template" "$WINEPREFIX"
 else
     # A fresh prefix whose desktop is a virtual one, so that Wine draws the
     # window's caption and WINWAIT shares the launcher's desktop.
     export WINEPREFIX="$demo/shot-prefix"
     rm -rf "$WINEPREFIX"
-    cp -a "$demo/template" "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    copy_prefix "$template" "$WINEPREFIX"
     printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="640x480"\n' \
         >>"$WINEPREFIX/user.reg"
     xvfb=$(mktemp)
@@ -61,8 +76,7 @@ fi
 # in /usr/share/wine/fonts, where this Wine does not look for fonts; the
 # prefix's Fonts folder is where it does (without it the close box is an r).
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-/usr/lib/wine/wineserver -w 2>/dev/null || true
+wine_stop
 rm -f "$WINEPREFIX/dosdevices/d:"
 mounted=""
 if mount_cdrom "$demo/$product.iso" "$WINEPREFIX"; then
@@ -73,8 +87,8 @@ else
     disc="Z:${folder//\//\\}\\"
 fi
 stop() {
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    wine_stop
+    [ -n "$registered" ] && tests/wine/emulator.sh off
     [ -n "$mounted" ] && unmount_cdrom "$WINEPREFIX"
     if [ -z "$interactive" ]; then
         rm -rf "$WINEPREFIX"
@@ -86,14 +100,15 @@ trap stop EXIT
 
 if [ -n "$interactive" ]; then
     echo "starting $disc$product.EXE; the engine's starts are logged in $VGX_LOG"
-    /usr/lib/wine/wine64 start /d "$disc" /wait "$disc$product.EXE"
+    "$WINE64" start /d "$disc" /wait "$disc$product.EXE"
     /usr/lib/wine/wineserver -w
     exit 0
 fi
-/usr/lib/wine/wine64 start /d "$disc" "$disc$product.EXE"
-title=$(/usr/lib/wine/wine64 "$root/build/win64/WINWAIT.EXE" wait | iconv -f CP932 -t UTF-8)
+"$WINE64" start /d "$disc" "$disc$product.EXE"
+"$WINE64" "$root/build/win64/WINWAIT.EXE" wait >"$demo/title" 2>/dev/null
+title=$(iconv -f CP932 -t UTF-8 "$demo/title")
 sleep 1
 import -window root -crop 640x480+0+0 "$demo/$product.png"
-echo "$product started from $disc: \"$title\"; screenshot in build/demo/$product.png"
-/usr/lib/wine/wine64 "$root/build/win64/WINWAIT.EXE" close
+echo "$product ($build) started from $disc: \"$title\"; screenshot in build/demo/$product.png"
+"$WINE64" "$root/build/win64/WINWAIT.EXE" close
 echo "closed"

@@ -1,12 +1,14 @@
-# The Wine prefix of the 32-bit smoke suite, sourced by run.sh and by its
-# test. It is a 64-bit prefix made by the native wineboot while the emulator
-# is registered, so that its 32-bit half (syswow64 and its registry keys) is
-# set up too: only the 32-bit setup steps run emulated, minutes rather than
-# the quarter of an hour an emulated 32-bit wineboot takes (and that one
-# crashed on fresh machines). A prefix is used only when it is whole.
+# The ready Wine prefix that every test copies, sourced by template.sh and by
+# its test. It is a 64-bit prefix made by the native wineboot while the
+# emulator is registered, so that its 32-bit half (syswow64 and its keys) is
+# set up too, for the 32-bit programs. A prefix is used only when it is
+# whole: a wineboot that crashed under the emulator has left prefixes in
+# which nothing starts.
 #
-#   SMOKE32_WINEBOOT   the command that makes a prefix in $WINEPREFIX (for
-#                      the test; by default the native wineboot)
+#   WINE_WINEBOOT   the command that makes a prefix in $WINEPREFIX (for the
+#                   test; by default the native wineboot)
+#   WINE_64_ONLY=1  a prefix without its 32-bit half will do (the demo's,
+#                   where the emulator cannot be had)
 
 # Prints what a prefix lacks; nothing when it is whole.
 prefix_fault() {
@@ -18,16 +20,17 @@ prefix_fault() {
     done
     for file in system32/kernel32.dll system32/user32.dll syswow64/kernel32.dll syswow64/user32.dll \
         syswow64/gdi32.dll syswow64/advapi32.dll; do
+        [ -n "${WINE_64_ONLY:-}" ] && [ "${file%%/*}" = syswow64 ] && continue
         [ -s "$prefix/drive_c/windows/$file" ] || { echo "drive_c/windows/$file is missing"; return; }
     done
-    grep -q '^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\]' "$prefix/system.reg" ||
+    [ -n "${WINE_64_ONLY:-}" ] || grep -q '^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\]' "$prefix/system.reg" ||
         echo "system.reg lacks the keys of the 32-bit half"
 }
 
 native_wineboot() {
-    timeout 1800 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-    /usr/lib/wine/wineserver -k 2>/dev/null
-    /usr/lib/wine/wineserver -w 2>/dev/null
+    # No display: wineboot needs none, and must not wait for one.
+    DISPLAY="" timeout 600 "$WINE64" wineboot -i >/dev/null 2>&1
+    wine_stop
 }
 
 # Makes sure `prefix` is whole: reuses it if it is, else makes it, and once
@@ -39,16 +42,16 @@ ensure_prefix() {
     [ -z "$fault" ] && return 0
     for attempt in 1 2; do
         if [ -d "$prefix" ]; then
-            echo "smoke32: the prefix is not whole ($fault): making it again"
+            echo "template: the prefix is not whole ($fault): making it again"
         else
-            echo "smoke32: making the Wine prefix (its 32-bit half runs under the emulator: minutes)"
+            echo "template: making the Wine prefix"
         fi
         rm -rf "$prefix"
-        WINEPREFIX="$prefix" ${SMOKE32_WINEBOOT:-native_wineboot}
+        WINEPREFIX="$prefix" ${WINE_WINEBOOT:-native_wineboot}
         fault=$(prefix_fault "$prefix")
         [ -z "$fault" ] && return 0
     done
-    echo "smoke32: wineboot made a broken prefix twice: $fault"
+    echo "template: wineboot made a broken prefix twice: $fault"
     rm -rf "$prefix"
     return 1
 }

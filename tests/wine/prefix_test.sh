@@ -1,7 +1,7 @@
 #!/bin/bash
-# The 32-bit smoke suite's prefix: a whole one is reused, a damaged one is
+# The tests' Wine prefix: a whole one is reused, a damaged one is
 # made again, and a wineboot that breaks it twice fails with what broke.
-# A fake wineboot stands in for the real one, which takes minutes.
+# A fake wineboot stands in for the real one.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prefix.sh"
@@ -38,7 +38,7 @@ made() { [ -f "$calls" ] && wc -l <"$calls" || echo 0; }
 expect() {
     local what=$1 wineboot=$2 calls_wanted=$3 status_wanted=$4 text=$5 output status
     rm -f "$calls"
-    output=$(SMOKE32_WINEBOOT=$wineboot ensure_prefix "$prefix")
+    output=$(WINE_WINEBOOT=$wineboot ensure_prefix "$prefix")
     status=$?
     [ "$status" = "$status_wanted" ] || fail "$what: status $status, wanted $status_wanted ($output)"
     [ "$(made)" = "$calls_wanted" ] || fail "$what: wineboot ran $(made) times, wanted $calls_wanted"

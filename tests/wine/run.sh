@@ -1,7 +1,8 @@
 #!/bin/sh
-# Runs one Windows program under 64-bit Wine in a prefix of its own, copied
-# from a ready template, and ends that prefix's server afterwards. ctest uses
-# it as the emulator of every Windows test; the exit status is the program's.
+# Runs one Windows program (32-bit or 64-bit) under Wine in a prefix of its
+# own, copied from a ready template, and ends that prefix's server
+# afterwards. ctest uses it as the emulator of every Windows test; the exit
+# status is the program's.
 #
 #   WINE_TEMPLATE  ready prefix to copy (made on first use if missing)
 #   DISPLAY        the X server (an Xvfb started by tests/wine/xvfb.sh)
@@ -22,9 +23,10 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 "$here/template.sh" "$template" || exit 1
+. "$here/../../tools/wine_env.sh"
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-test.XXXXXX")
-cp -a "$template/." "$prefix/"
+copy_prefix "$template" "$prefix" || exit 1
 if [ "${WINE_DEPTH:-24}" = 8 ]; then
     # Without a window manager nobody installs a window's colormap, so Wine
     # keeps its own: the system palette then changes as on a palette device.
@@ -45,12 +47,10 @@ if [ -n "${WINE_CDROM:-}" ]; then
     . "$here/cdrom.sh"
     mount_cdrom "$WINE_CDROM" "$prefix" && cdrom=1
 fi
-. "$here/../../tools/wine_env.sh"
 export WINEPREFIX="$prefix" DISPLAY
-/usr/lib/wine/wine64 "$@"
+"$WINE64" "$@"
 status=$?
-/usr/lib/wine/wineserver -k 2>/dev/null
-/usr/lib/wine/wineserver -w 2>/dev/null
+wine_stop
 [ -n "$small" ] && umount "$small"
 [ -n "$cdrom" ] && unmount_cdrom "$prefix"
 rm -rf "$prefix"

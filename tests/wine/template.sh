@@ -1,20 +1,14 @@
-#!/bin/sh
-# Makes the ready Wine prefix that every test copies, once: wineboot takes
-# some seconds, a copy one. Safe to call from parallel tests.
+#!/bin/bash
+# Makes the ready Wine prefix that every test copies, unless a whole one is
+# there (see prefix.sh): wineboot takes some seconds, a copy one. Safe to
+# call from parallel tests. The emulator must be registered
+# (tests/wine/emulator.sh), or the prefix gets no 32-bit half.
 set -u
 template=$1
-[ -f "$template/.ready" ] && exit 0
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../tools/wine_env.sh"
+. "$here/prefix.sh"
 mkdir -p "$(dirname "$template")"
 exec 9>"$template.lock"
 flock 9
-[ -f "$template/.ready" ] && exit 0
-rm -rf "$template"
-. "$(dirname "$0")/../../tools/wine_env.sh"
-export WINEPREFIX="$template"
-unset DISPLAY
-if ! /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; then
-    echo "template.sh: wineboot failed for $template" >&2
-    exit 1
-fi
-/usr/lib/wine/wineserver -w
-touch "$template/.ready"
+ensure_prefix "$template" >&2

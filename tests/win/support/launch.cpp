@@ -30,20 +30,13 @@ std::string EngineLine(const std::string& directory, const std::string& engine)
     return "VGX Kirasol\t" + directory + "\t" + engine + "\r\n";
 }
 
-std::string ProgramDir()
-{
-    char dir[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("TEST_PROGRAM_DIR", dir, sizeof dir);
-    return length > 0 && length < sizeof dir ? std::string(dir, length) : ExeDir();
-}
-
 std::string MakeDisc(const Product& product, bool withEngine, const std::string& folder)
 {
     const std::string disc = TestDir() + "\\" + folder;
     FreshDir(disc);
-    CopyInto(ProgramDir() + "\\" + product.exe, disc);
+    CopyInto(ExeDir() + "\\" + product.exe, disc);
     if (withEngine)
-        CopyInto(ProgramDir() + "\\VGX.EXE", disc);
+        CopyInto(ExeDir() + "\\VGX.EXE", disc);
     return disc;
 }
 

@@ -11,12 +11,8 @@
 // C:\tests\<suite>.<test>: the running test's own folder, made empty.
 std::string TestDir();
 
-// The folder of the programs under test: TEST_PROGRAM_DIR when set (the
-// 32-bit smoke suite points it at the shipping build), else ExeDir().
-std::string ProgramDir();
-
 // A disc folder in the test's folder (its name `folder`): the product's
-// program and, if asked, the stand-in engine VGX.EXE, from ProgramDir(), as a
+// program and, if asked, the stand-in engine VGX.EXE, from ExeDir(), as a
 // CD-ROM would hold them.
 std::string MakeDisc(const Product& product, bool withEngine, const std::string& folder = "disc");
 
