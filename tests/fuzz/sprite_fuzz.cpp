@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             uint32_t rows, rowBytes;
             int32_t pitch;
         } call = {};
-        memcpy(&call, p, n < sizeof call ? n : sizeof call);
+        if (n > 0)
+            memcpy(&call, p, n < sizeof call ? n : sizeof call);
         using Wide = __int128;
         const Wide last = Wide(call.first) + Wide(call.rows - Wide(1)) * call.pitch;
         const bool inside = call.rows > 0 && Wide(call.first) + call.rowBytes <= call.size && last >= 0 &&
