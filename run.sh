@@ -101,7 +101,7 @@ trap stop EXIT
 if [ -n "$interactive" ]; then
     echo "starting $disc$product.EXE; the engine's starts are logged in $VGX_LOG"
     "$WINE64" start /d "$disc" /wait "$disc$product.EXE"
-    /usr/lib/wine/wineserver -w
+    "$WINESERVER" -w
     exit 0
 fi
 "$WINE64" start /d "$disc" "$disc$product.EXE"

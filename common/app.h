@@ -10,11 +10,21 @@ enum { kTitleSize = 82, kPathSize = 260 };
 
 extern HINSTANCE AppInstance;
 extern char AppTitle[kTitleSize];  // string 1: the main window's title and every box's caption
-extern RECT DesktopRect;           // only right and bottom are used, for centring
 
-// Centres a window on DesktopRect without resizing it. `extent` is added to
-// its width and height first (see centring.h).
+// Notes the module and loads string 1 into AppTitle; false if it is missing.
+bool InitApp(HINSTANCE instance);
+
+// Notes the desktop's rectangle, which every dialog centres on.
+void InitDesktop();
+
+// Centres a window on the noted desktop without resizing it. `extent` is
+// added to its width and height first (see centring.h).
 void CentreOnDesktop(HWND window, int extent);
+
+// A locked movable block of `bytes` bytes, or NULL with nothing left
+// allocated; FreeLockedBlock releases it through its handle (NULL is none).
+void* AllocLockedBlock(SIZE_T bytes);
+void FreeLockedBlock(void* block);
 
 // A notice or failure: an information box with the product title as caption.
 void Notify(HWND owner, const char* text);

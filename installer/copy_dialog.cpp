@@ -33,7 +33,7 @@ static HFILE sourceFile;
 static HFILE destinationFile;
 static OFSTRUCT sourceInfo;
 static OFSTRUCT destinationInfo;
-static BYTE* copyBuffer;  // one locked movable block for the whole copy
+static BYTE* copyBuffer;   // one locked movable block for the whole copy
 static DWORD copiedBytes;  // written so far, over all files
 
 // Dispatches at most one pending message of the thread, of any window:
@@ -65,16 +65,6 @@ static void PaintProgressBar(HWND dialog)
     DeleteObject(green);
 }
 
-static void ReleaseBuffer()
-{
-    if (copyBuffer) {
-        HGLOBAL block = GlobalHandle(copyBuffer);
-        GlobalUnlock(block);
-        GlobalFree(block);
-        copyBuffer = NULL;
-    }
-}
-
 static void CloseFiles()
 {
     if (sourceFile) {
@@ -103,7 +93,8 @@ static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
     deferredStep = 0;
     if (text)
         Notify(dialog, text);
-    ReleaseBuffer();
+    FreeLockedBlock(copyBuffer);
+    copyBuffer = NULL;
     CloseFiles();
     CloseFind();
     EndDialog(dialog, result);
@@ -152,11 +143,8 @@ static void StartCopy(HWND dialog)
             return;
         }
     }
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, kChunkSize);
-    copyBuffer = (BYTE*)GlobalLock(block);
+    copyBuffer = (BYTE*)AllocLockedBlock(kChunkSize);
     if (!copyBuffer) {
-        if (block)
-            GlobalFree(block);
         FinishCopy(dialog, kTextNoMemory, 0);
         return;
     }
@@ -176,12 +164,11 @@ static void OpenFiles(HWND dialog)
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
-    // A destination that does not fit its buffer is an open failure too.
+    // A destination that does not fit its buffer is an open failure too;
+    // the source is closed on the way out.
     if (!JoinPath(path, sizeof path, InstallPath, "\\", copyEntry.cFileName) ||
         (destinationFile = OpenFile(path, &destinationInfo, OF_CREATE)) == HFILE_ERROR) {
         destinationFile = 0;
-        _lclose(sourceFile);
-        sourceFile = 0;
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }

@@ -23,6 +23,7 @@ int InstallCommand(HWND owner)
         RemoveInstallDir();  // its parents stay
         return 0;
     }
-    WriteInstallRecord();  // a failed write still leaves this run installed
+    WriteInstallRecord();
+    IsInstalled = 1;  // for the rest of this run, even if the write failed
     return 1;
 }

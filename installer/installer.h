@@ -6,24 +6,28 @@
 
 #include "../common/app.h"
 
-// String 2, the default install path without its drive; start-up loads it.
+// String 2, the default install path without its drive.
 extern char DefaultInstallPath[kPathSize];
 
 // The install directory, meaningful only while IsInstalled is 1: read from
-// the record at start-up, or filled by an install that completed.
+// the record at start-up, or filled by an install that completed. The
+// commands below set and clear IsInstalled.
 extern char InstallPath[kPathSize];
 extern int IsInstalled;
+
+// Loads string 2 into DefaultInstallPath; false if it is missing.
+bool InitInstaller();
 
 // Looks for the record "InstallDir" under HKEY_USERS\InstallKeyPath and, if
 // it names a directory, fills InstallPath and sets IsInstalled. Opening the
 // key creates it; every registry failure is silent.
 void ReadInstallRecord();
 
-// Runs the directory dialog and the copy dialog; then writes the record, or
-// removes the partial install. Returns 1 when the install completed
-// (InstallPath names the new directory), else 0.
+// Runs the directory dialog and the copy dialog; then writes the record and
+// sets IsInstalled, or removes the partial install. Returns 1 when the
+// install completed (InstallPath names the new directory), else 0.
 int InstallCommand(HWND owner);
 
-// Asks, removes the install directory's files and the record. Returns 1 when
-// the player confirmed, 0 when he declined.
+// Asks, removes the install directory's files and the record, and clears
+// IsInstalled. Returns 1 when the player confirmed, 0 when he declined.
 int UninstallCommand(HWND owner);

@@ -1,10 +1,11 @@
 // What the installer's files share among themselves: the two dialog
 // procedures, the size the directory dialog measures for the copy dialog,
-// the record's key path and the steps the two commands chain.
+// the record's key path (the product's) and the steps the two commands chain.
 #pragma once
 
 #include <windows.h>
 
+#include "../resources/product.h"
 #include "installer.h"
 #include "paths.h"
 
@@ -16,10 +17,6 @@ __declspec(dllexport) INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message,
 // Bytes to install: every entry of the source directory, summed modulo 2^32
 // by the directory dialog; the copy dialog's bar is scaled against it.
 extern DWORD installSize;
-
-// The install record's key under HKEY_USERS; one per product, defined with
-// the product's resources.
-extern const char InstallKeyPath[];
 
 void WriteInstallRecord();
 void DeleteInstallRecord();

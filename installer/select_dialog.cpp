@@ -12,6 +12,11 @@
 char DefaultInstallPath[kPathSize];
 DWORD installSize;
 
+bool InitInstaller()
+{
+    return LoadStringA(AppInstance, IDS_INSTALL_PATH, DefaultInstallPath, sizeof DefaultInstallPath) != 0;
+}
+
 enum class Measure { Measured, NoEntry, Unreadable };
 
 // Sums the sizes of every entry of the current directory, modulo 2^32. A

@@ -11,6 +11,7 @@ int UninstallCommand(HWND owner)
         return 0;
     RemoveInstallDir();
     DeleteInstallRecord();  // whatever the removal achieved
+    IsInstalled = 0;
     return 1;
 }
 

@@ -42,13 +42,10 @@ static void Play(HWND window)
 static void InstallOrUninstall(HWND window)
 {
     if (IsInstalled) {
-        if (UninstallCommand(window) == 1) {
+        if (UninstallCommand(window) == 1)
             SetDlgItemTextA(window, IDC_INSTALL, kLabelInstall);
-            IsInstalled = 0;
-        }
     } else if (InstallCommand(window) == 1) {
         SetDlgItemTextA(window, IDC_INSTALL, kLabelUninstall);
-        IsInstalled = 1;
     }
 }
 

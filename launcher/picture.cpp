@@ -60,13 +60,9 @@ bool LoadPicture()
 
     const SIZE_T width = picture.width;
     const SIZE_T height = picture.height;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, width * height);
-    PictureBits = (BYTE*)GlobalLock(block);
-    if (!PictureBits) {
-        if (block)
-            GlobalFree(block);
+    PictureBits = (BYTE*)AllocLockedBlock(width * height);
+    if (!PictureBits)
         return false;
-    }
 
     // The picture's top row goes to the buffer's last row: a bottom-up DIB.
     DecodeRle(PictureBits + (height - 1) * width, picture.picture, -(int32_t)width);
@@ -109,12 +105,8 @@ void RealizePicturePalette(HWND window)
 
 void ReleasePicture()
 {
-    if (PictureBits) {
-        HGLOBAL block = GlobalHandle(PictureBits);
-        GlobalUnlock(block);
-        GlobalFree(block);
-        PictureBits = NULL;
-    }
+    FreeLockedBlock(PictureBits);
+    PictureBits = NULL;
     if (PicturePalette) {
         DeleteObject(PicturePalette);
         PicturePalette = NULL;

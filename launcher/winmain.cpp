@@ -17,10 +17,9 @@ static char SourceDir[kPathSize];
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     StartupOutcome outcome = kStartupFailed;
-    AppInstance = instance;
 
-    if (!LoadStringA(AppInstance, IDS_TITLE, AppTitle, sizeof AppTitle) ||
-        !LoadStringA(AppInstance, IDS_INSTALL_PATH, DefaultInstallPath, sizeof DefaultInstallPath) ||
+    // Strings 1, 2 and 3, in order; the first missing one ends start-up.
+    if (!InitApp(instance) || !InitInstaller() ||
         !LoadStringA(AppInstance, IDS_SOURCE_DIR, SourceDir, sizeof SourceDir))
         goto report;
     if (!IsWindowsVersionSupported(GetVersion())) {
@@ -28,7 +27,7 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         goto report;
     }
     SetCurrentDirectoryA(SourceDir);
-    GetWindowRect(GetDesktopWindow(), &DesktopRect);
+    InitDesktop();
     ReadInstallRecord();
     if (!LoadPicture())
         goto report;

@@ -1,7 +1,8 @@
 // The LZSS decoder's fast loop: whole flag groups without the careful
 // loop's per-byte checks, in the spirit of zlib's inflate_fast.
 //
-// Entry assumptions (the careful loop enters only where they hold):
+// Entry assumptions (the careful loop enters only where they hold; debug and
+// fuzz builds assert them, and what each group leaves):
 //  - decoding is at a group boundary: the next input byte is a flag byte;
 //  - at least kLzssGroupInput bytes of input remain, so a whole group's
 //    tokens are in the chunk whatever its flags say;
@@ -21,6 +22,8 @@
 // distance 0, whose bytes stay as they were. Exact: each token writes its
 // own bytes only, near the end of a chunk or buffer, where the bytes past
 // the group's output may lie outside the buffer.
+#include <cassert>
+
 #include "lzss_copy.h"
 
 namespace {
@@ -103,13 +106,15 @@ inline void DecodeGroup(const uint8_t*& in, uint8_t*& out, const uint8_t* before
 
 }  // namespace
 
-void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOut, bool bounded,
-                    const uint8_t* start, const uint8_t* end)
+void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOut, bool bounded, const uint8_t* start,
+                    const uint8_t* end)
 {
     // Locals, not the caller's variables: a store through a byte pointer
     // could otherwise change them, and they would be reloaded after each.
     const uint8_t* in = inOut;
     uint8_t* out = outOut;
+    assert(inEnd - in >= kLzssGroupInput);
+    assert(!bounded || (start <= out && out <= end));
     size_t chunkOutputLeft = 0;  // what the rest of the chunk makes, once measured near its end
     bool measured = false;
     while (inEnd - in >= kLzssGroupInput &&
@@ -130,6 +135,7 @@ void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOu
         }
         uint8_t* const groupStart = out;
         if (roomy) {
+            assert(!bounded || end - groupStart >= kTouched);  // every spill lands in the buffer
             uint8_t before[kTouched];
             memcpy(before, groupStart, sizeof before);
             DecodeGroup<true>(in, out, before);
@@ -137,8 +143,12 @@ void LzssDecodeFast(const uint8_t*& inOut, const uint8_t* inEnd, uint8_t*& outOu
         } else {
             DecodeGroup<false>(in, out, nullptr);
         }
-        if (measured)
+        assert(out - groupStart >= 8 && out - groupStart <= kLzssGroupOutput);
+        assert(in <= inEnd && (!bounded || out <= end));
+        if (measured) {
+            assert(chunkOutputLeft >= size_t(out - groupStart));  // the measure was the groups' own
             chunkOutputLeft -= size_t(out - groupStart);
+        }
     }
     inOut = in;
     outOut = out;

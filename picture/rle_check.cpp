@@ -3,12 +3,14 @@
 
 namespace {
 
-// A bounded reader over the picture buffer: every take says whether the bytes
-// are there, so the walk below never looks past the end.
-struct Cursor {
+// The walk's reader over the picture buffer: every take says whether the
+// bytes are there, so the walk never looks past the end; a run's count is
+// noted where it starts, the offset of a run that does not fit.
+struct BoundedReader {
     const uint8_t* base;
     size_t size;
     size_t at;
+    size_t countAt;
 
     bool TakeUnit(uint32_t& unit)
     {
@@ -18,14 +20,20 @@ struct Cursor {
         at += 4;
         return true;
     }
-
-    bool TakeByte(uint32_t& byte)
+    bool TakeCount(uint32_t& count)
     {
+        countAt = at;
         if (at >= size)
             return false;
-        byte = base[at++];
+        count = base[at++];
+        if (count != 0)
+            return true;
+        if (at >= size)
+            return false;
+        count = 256 + base[at++];
         return true;
     }
+    static bool RunFits(uint32_t count, uint32_t rowsLeft) { return count <= rowsLeft; }
 };
 
 }  // namespace
@@ -41,37 +49,13 @@ RleCheck CheckRle(const uint8_t* picture, size_t size)
     if (height == 0)
         return {RleStatus::BadHeight, 2};
 
-    Cursor in{picture, size, kRleHeaderSize};
+    BoundedReader in{picture, size, kRleHeaderSize, 0};
+    SkipRows skip;
     for (uint32_t strip = 0; strip < width / 4; ++strip) {
-        uint32_t rows = height;
-        uint32_t literal;
-        if (!in.TakeUnit(literal))
-            return {RleStatus::Truncated, in.at};
-        while (--rows != 0) {
-            uint32_t next;
-            if (!in.TakeUnit(next))
-                return {RleStatus::Truncated, in.at};
-            if (next != literal) {
-                literal = next;
-                continue;
-            }
-            const size_t countAt = in.at;
-            uint32_t count;
-            if (!in.TakeByte(count))
-                return {RleStatus::Truncated, in.at};
-            if (count == 0) {
-                uint32_t extra;
-                if (!in.TakeByte(extra))
-                    return {RleStatus::Truncated, in.at};
-                count = 256 + extra;
-            }
-            if (count > rows)
-                return {RleStatus::RunTooLong, countAt};
-            rows -= count;
-            if (rows == 0)
-                break;
-            if (!in.TakeUnit(literal))  // a fresh literal follows every run
-                return {RleStatus::Truncated, in.at};
+        switch (WalkStrip(in, height, skip)) {
+        case WalkEnd::Ok: break;
+        case WalkEnd::Truncated: return {RleStatus::Truncated, in.at};
+        case WalkEnd::RunTooLong: return {RleStatus::RunTooLong, in.countAt};
         }
     }
     return {RleStatus::Ok, in.at};

@@ -13,7 +13,8 @@ namespace {
 bool InsideSurface(SpriteSurface surface, const uint8_t* dest, int32_t pitch, uint64_t rowBytes, uint32_t rows)
 {
     const uintptr_t begin = uintptr_t(surface.begin), end = uintptr_t(surface.end), at = uintptr_t(dest);
-    return begin <= end && at >= begin && at <= end && RowsInsideSurface(end - begin, at - begin, pitch, rowBytes, rows);
+    return begin <= end && at >= begin && at <= end &&
+        RowsInsideSurface(end - begin, at - begin, pitch, rowBytes, rows);
 }
 
 bool WellFormedRle(const uint8_t* picture, size_t size) { return CheckRle(picture, size).status == RleStatus::Ok; }
@@ -47,24 +48,39 @@ bool InsideRaw(const uint8_t* picture, uint32_t srcX, uint32_t srcY, uint32_t wi
 
 enum class Form { Rle, Raw };
 
+// The part of the picture a call draws: a window given by the caller, or the
+// whole picture, whose size is read once the picture is known well formed.
+struct Window {
+    uint32_t x, y, width, height;
+    bool whole;
+
+    Window(uint32_t x, uint32_t y, uint32_t width, uint32_t height)
+        : x(x), y(y), width(width), height(height), whole(false)
+    {
+    }
+    static Window WholePicture() { return Window(); }
+
+private:
+    Window() : x(0), y(0), width(0), height(0), whole(true) { }
+};
+
 // The checks every member makes: a well-formed picture, usable counts, a
-// window inside the picture, rows inside the surface. A whole-picture call
-// takes the picture's own size as its window.
+// window inside the picture, rows inside the surface.
 SpriteResult CheckCall(Form form, SpriteSurface surface, const uint8_t* dest, const uint8_t* picture, size_t size,
-                       int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height, bool wholePicture)
+                       int32_t pitch, Window window)
 {
     if (!(form == Form::Rle ? WellFormedRle(picture, size) : WellFormedRaw(picture, size)))
         return SpriteResult::MalformedPicture;
-    if (wholePicture) {
-        width = RleWidth(picture);
-        height = RleHeight(picture);
+    if (window.whole) {
+        window.width = RleWidth(picture);
+        window.height = RleHeight(picture);
     }
-    if (!UsableCount(width, height))
+    if (!UsableCount(window.width, window.height))
         return SpriteResult::BadArguments;
-    if (!(form == Form::Rle ? InsideRle(picture, srcX, srcY, width, height)
-                            : InsideRaw(picture, srcX, srcY, width, height, 0)))
+    if (!(form == Form::Rle ? InsideRle(picture, window.x, window.y, window.width, window.height)
+                            : InsideRaw(picture, window.x, window.y, window.width, window.height, 0)))
         return SpriteResult::OutsidePicture;
-    if (!InsideSurface(surface, dest, pitch, width / 4 * 4, height))
+    if (!InsideSurface(surface, dest, pitch, window.width / 4 * 4, window.height))
         return SpriteResult::OutsideSurface;
     return SpriteResult::Drawn;
 }
@@ -95,28 +111,28 @@ const char* SpriteResultText(SpriteResult result)
 SpriteResult CheckedDecodeRle(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                               int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { DecodeRle(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                    size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { DecodeRleKeyed(key, dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFaded(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                                    int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { DecodeRleFaded(dest, picture, pitch); });
 }
 
 SpriteResult CheckedDecodeRleFadedKeyed(SpriteSurface surface, uint8_t* dest, const uint8_t* picture,
                                         size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { DecodeRleFadedKeyed(dest, picture, pitch); });
 }
 
@@ -124,7 +140,7 @@ SpriteResult CheckedDecodeRleWindow(SpriteSurface surface, uint8_t* dest, const 
                                     int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
     return DrawIfSafe(
-        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window(srcX, srcY, width, height)),
         [&] { DecodeRleWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
@@ -133,21 +149,21 @@ SpriteResult CheckedDecodeRleWindowKeyed(SpriteSurface surface, uint32_t key, ui
                                          uint32_t width, uint32_t height)
 {
     return DrawIfSafe(
-        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        CheckCall(Form::Rle, surface, dest, picture, pictureSize, pitch, Window(srcX, srcY, width, height)),
         [&] { DecodeRleWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
 SpriteResult CheckedCopyRaw(SpriteSurface surface, uint8_t* dest, const uint8_t* picture, size_t pictureSize,
                             int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { CopyRaw(dest, picture, pitch); });
 }
 
 SpriteResult CheckedCopyRawKeyed(SpriteSurface surface, uint32_t key, uint8_t* dest, const uint8_t* picture,
                                  size_t pictureSize, int32_t pitch)
 {
-    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, 0, 0, 0, 0, true),
+    return DrawIfSafe(CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, Window::WholePicture()),
                       [&] { CopyRawKeyed(key, dest, picture, pitch); });
 }
 
@@ -155,7 +171,7 @@ SpriteResult CheckedCopyRawWindow(SpriteSurface surface, uint8_t* dest, const ui
                                   int32_t pitch, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height)
 {
     return DrawIfSafe(
-        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, Window(srcX, srcY, width, height)),
         [&] { CopyRawWindow(dest, picture, pitch, srcX, srcY, width, height); });
 }
 
@@ -164,7 +180,7 @@ SpriteResult CheckedCopyRawWindowKeyed(SpriteSurface surface, uint32_t key, uint
                                        uint32_t height)
 {
     return DrawIfSafe(
-        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false),
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, Window(srcX, srcY, width, height)),
         [&] { CopyRawWindowKeyed(key, dest, picture, pitch, srcX, srcY, width, height); });
 }
 
@@ -176,7 +192,7 @@ SpriteResult CheckedCopyRawWave(SpriteSurface surface, uint8_t* dest, const uint
     if (phase < 0 || phase >= 2048 || phase % 4 != 0 || phaseStep % 4 != 0)
         return SpriteResult::BadArguments;
     SpriteResult result =
-        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, srcX, srcY, width, height, false);
+        CheckCall(Form::Raw, surface, dest, picture, pictureSize, pitch, Window(srcX, srcY, width, height));
     if (result != SpriteResult::Drawn)
         return result;
     // Each row's shift moves it: every shifted row must stay in the picture.

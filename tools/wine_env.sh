@@ -5,7 +5,7 @@
 # loader starts 32-bit programs too, handing them to the 32-bit one, which
 # the emulator runs (tests/wine/emulator.sh).
 # WINE_DEBUG, when set, is passed on as WINEDEBUG (such as err+all).
-WINE64=/usr/lib/wine/wine64
+WINE64=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG="${WINE_DEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 WINELOADER=$WINE64
 unset LC_ALL LC_CTYPE
 # 32-bit Wine under the emulator cannot map its shared user data without a
@@ -14,8 +14,8 @@ export QEMU_RESERVED_VA=0xf0000000
 
 # Ends the server of $WINEPREFIX, and every process of it, and waits for that.
 wine_stop() {
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    "$WINESERVER" -k 2>/dev/null || true
+    "$WINESERVER" -w 2>/dev/null || true
 }
 
 # Copies a ready prefix. Its system folders (nine tenths of its 1.3 GB) are

@@ -98,12 +98,35 @@ TEST(IsBelowDriveRoot, TakesOnlyFullLocalPathsWithANameBelowTheRoot)
 {
     // Roots, and everything that is not the one form the installer records:
     // each of these could reach a drive's root or a share.
-    for (const char* refused :
-         {"", "C:", "C:\\", "c:/", "C:\\\\", "C:\\\\Games", "\\", "/", "C:\\.", "C:\\Games\\..", "C:\\Games\\..\\..",
-          "C:\\Windows\\..\\.", "C:\\Games/..", "C:Games", "Games", "\\Games", "\\\\server\\share", "\\\\server\\share\\x",
-          "\\\\?\\C:\\", "\\\\?\\C:\\Games", "\\\\.\\C:\\Games", "//?/c:/Games", "\\??\\C:", "\\??\\C:\\",
-          "\\??\\c:\\Games", "\\\\?\\UNC\\server\\share\\Games", "\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\Games",
-          "1:\\Games", "\x83:\\Games"})
+    for (const char* refused : {"",
+                                "C:",
+                                "C:\\",
+                                "c:/",
+                                "C:\\\\",
+                                "C:\\\\Games",
+                                "\\",
+                                "/",
+                                "C:\\.",
+                                "C:\\Games\\..",
+                                "C:\\Games\\..\\..",
+                                "C:\\Windows\\..\\.",
+                                "C:\\Games/..",
+                                "C:Games",
+                                "Games",
+                                "\\Games",
+                                "\\\\server\\share",
+                                "\\\\server\\share\\x",
+                                "\\\\?\\C:\\",
+                                "\\\\?\\C:\\Games",
+                                "\\\\.\\C:\\Games",
+                                "//?/c:/Games",
+                                "\\??\\C:",
+                                "\\??\\C:\\",
+                                "\\??\\c:\\Games",
+                                "\\\\?\\UNC\\server\\share\\Games",
+                                "\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\Games",
+                                "1:\\Games",
+                                "\x83:\\Games"})
         EXPECT_FALSE(IsBelowDriveRoot(refused, IsCp932LeadByte)) << refused;
     for (const char* directory :
          {"C:\\Games", "c:\\Games\\", "C:\\Games\\..\\Other", "C:\\..\\Games", "C:\\\x95\x5C", "Z:\\a\\.\\b"})

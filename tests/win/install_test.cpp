@@ -23,21 +23,20 @@
 #include "support/launch.h"
 #include "support/product_state.h"
 #include "support/screen.h"
+#include "support/watch.h"
 #include "windows_text.h"
 
 namespace {
 
 // --- The watched imports -------------------------------------------------
 
-std::atomic<int> finds, findCloses, opens, closes, allocations, frees;
+std::atomic<int> finds, findCloses, opens, closes;
 std::atomic<int> writes, stepPosts, barPaints, directoryRemovals;
-bool failCopyBuffer;       // the copy dialog's 64 KiB block cannot be had
-const char* failDialog;    // the dialog template that cannot be created, or NULL
-int pauseAtWrite;          // the write that waits for the test, or 0
-int shortWriteAt;          // the write that takes one byte less, or 0
-int failFindAfterOpens;    // a read error from FindNextFileA once this many files were opened, or 0
-int holdAfterStepPost;     // the step post after which the GUI thread waits for a sent message, or 0
-bool singleByteCodePage;   // IsDBCSLeadByte as on a code page without double-byte characters
+int pauseAtWrite;         // the write that waits for the test, or 0
+int shortWriteAt;         // the write that takes one byte less, or 0
+int failFindAfterOpens;   // a read error from FindNextFileA once this many files were opened, or 0
+int holdAfterStepPost;    // the step post after which the GUI thread waits for a sent message, or 0
+bool singleByteCodePage;  // IsDBCSLeadByte as on a code page without double-byte characters
 HANDLE paused, resumed;
 
 // The copy dialog's private step messages.
@@ -64,25 +63,6 @@ HFILE WINAPI CloseWatch(HFILE file)
 {
     ++closes;
     return REAL(_lclose)(file);
-}
-HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
-{
-    if (failCopyBuffer && size == 0x10000)
-        return NULL;
-    HGLOBAL block = REAL(GlobalAlloc)(flags, size);
-    allocations += block != NULL;
-    return block;
-}
-HGLOBAL WINAPI GlobalFreeWatch(HGLOBAL block)
-{
-    ++frees;
-    return REAL(GlobalFree)(block);
-}
-INT_PTR WINAPI DialogBoxWatch(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM lParam)
-{
-    if (failDialog && lstrcmpA(name, failDialog) == 0)
-        return -1;
-    return REAL(DialogBoxParamA)(instance, name, owner, procedure, lParam);
 }
 UINT WINAPI WriteWatch(HFILE file, LPCCH bytes, UINT count)
 {
@@ -130,11 +110,6 @@ BOOL WINAPI RemoveDirectoryWatch(LPCSTR path)
 }
 BOOL WINAPI IsDBCSLeadByteWatch(BYTE byte) { return singleByteCodePage ? FALSE : REAL(IsDBCSLeadByte)(byte); }
 
-void Watch(const char* dll, const char* function, void* replacement)
-{
-    EXPECT_TRUE(Patch(dll, function, replacement)) << function;
-}
-
 // --- Files -----------------------------------------------------------------
 
 std::string RandomBytes(size_t size, uint32_t seed)
@@ -164,21 +139,19 @@ protected:
         DeleteProductKey(kQ3);
         PrepareProductState(disc_);
         SetEnvironmentVariableA("VGX_LOG", EngineLogPath().c_str());
-        finds = findCloses = opens = closes = allocations = frees = writes = 0;
+        ResetWatches();
+        finds = findCloses = opens = closes = writes = 0;
         stepPosts = barPaints = directoryRemovals = 0;
         pauseAtWrite = shortWriteAt = failFindAfterOpens = holdAfterStepPost = 0;
-        failCopyBuffer = singleByteCodePage = false;
-        failDialog = NULL;
+        singleByteCodePage = false;
         paused = CreateEventA(NULL, FALSE, FALSE, NULL);
         resumed = CreateEventA(NULL, FALSE, FALSE, NULL);
         Watch("KERNEL32.dll", "FindFirstFileA", (void*)FindFirstWatch);
         Watch("KERNEL32.dll", "FindClose", (void*)FindCloseWatch);
         Watch("KERNEL32.dll", "OpenFile", (void*)OpenFileWatch);
         Watch("KERNEL32.dll", "_lclose", (void*)CloseWatch);
-        Watch("KERNEL32.dll", "GlobalAlloc", (void*)GlobalAllocWatch);
-        Watch("KERNEL32.dll", "GlobalFree", (void*)GlobalFreeWatch);
+        WatchMemoryAndDialogs();
         Watch("KERNEL32.dll", "_lwrite", (void*)WriteWatch);
-        Watch("USER32.dll", "DialogBoxParamA", (void*)DialogBoxWatch);
         Watch("KERNEL32.dll", "FindNextFileA", (void*)FindNextWatch);
         Watch("USER32.dll", "PostMessageA", (void*)PostWatch);
         Watch("GDI32.dll", "PatBlt", (void*)PatBltWatch);
@@ -246,10 +219,7 @@ protected:
     static void ExpectEnd(const WindowDriver& driver, const char* text)
     {
         const SeenBox box = driver.WaitForMessageBox();
-        ASSERT_TRUE(box.window) << "no message at the end of the copy";
-        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
-        EXPECT_EQ(ShowBytes(box.caption), ShowBytes(AppTitle));
-        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+        ASSERT_TRUE(IsNotice(box, text, AppTitle)) << "at the end of the copy";
         Answer(box, IDOK);
     }
 
@@ -435,7 +405,7 @@ TEST_F(InstallTest, ASourceThatCannotBeOpenedFailsTheCopy)
 TEST_F(InstallTest, NoMemoryForTheCopyEndsItAndRemovesTheNewDirectory)
 {
     MakeSource();
-    failCopyBuffer = true;
+    failures.allocation = 0x10000;  // the copy dialog's block
     ExpectRolledBack(kTextNoMemory);
 }
 
@@ -516,7 +486,7 @@ TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
     MakeSource();
     for (const char* dialog : {"DLG_SELECT", "DLG_INST"}) {
         SCOPED_TRACE(dialog);
-        failDialog = dialog;
+        failures.dialog = dialog;
         const std::string target = TestDir() + "\\" + dialog;
         RunLauncher([&](const WindowDriver& driver, HWND main) {
             if (dialog == std::string("DLG_SELECT"))
@@ -524,9 +494,7 @@ TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
             else
                 ChooseDirectory(driver, main, target);
             const SeenBox box = driver.WaitForMessageBox();
-            ASSERT_TRUE(box.window);
-            EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextDialogFailed));
-            EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+            ASSERT_TRUE(IsNotice(box, kTextDialogFailed, AppTitle));
             Answer(box, IDOK);
             EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
         });
@@ -635,7 +603,8 @@ TEST_F(InstallTest, CopiesAreNewFilesAndAnEmptyOnePaintsNoBar)
     SystemTimeToFileTime(&then, &old);
     for (const char* name : {"EMPTY.DAT", "ONE.DAT"}) {
         ASSERT_TRUE(WriteBytes(disc_ + "\\" + name, name == std::string("ONE.DAT") ? "1" : ""));
-        HANDLE file = CreateFileA((disc_ + "\\" + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE file =
+            CreateFileA((disc_ + "\\" + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
         SetFileTime(file, &old, &old, &old);
         CloseHandle(file);
     }
@@ -756,8 +725,8 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
     ASSERT_TRUE(WriteBytes(marker, "keep"));
     for (const std::string& record :
          {std::string("C:\\"), std::string("C:"), std::string("\\"), TestDir() + "\\..\\..", std::string("\\\\?\\C:\\"),
-          std::string("\\??\\C:"), std::string("\\??\\c:\\"), std::string("\\\\.\\C:\\"), std::string("C:\\Windows\\..\\."),
-          std::string("C:\\ "), std::string("C:\\\xE9\\..")}) {
+          std::string("\\??\\C:"), std::string("\\??\\c:\\"), std::string("\\\\.\\C:\\"),
+          std::string("C:\\Windows\\..\\."), std::string("C:\\ "), std::string("C:\\\xE9\\..")}) {
         SCOPED_TRACE("record \"" + record + "\"");
         singleByteCodePage = record == "C:\\\xE9\\..";
         directoryRemovals = 0;

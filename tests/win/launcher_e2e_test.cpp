@@ -7,6 +7,7 @@
 #include "driver.h"
 #include "support/files.h"
 #include "support/launch.h"
+#include "support/watch.h"
 #include "windows_text.h"
 
 namespace {
@@ -120,10 +121,7 @@ TEST_P(LauncherTest, RefusesWindowsOlderThan351)
     const std::string disc = MakeDisc(product(), false);
     Launch run(ProgramOn(disc), disc);
     const SeenBox box = run.Driver().WaitForMessageBox();
-    ASSERT_TRUE(box.window) << "no message";
-    EXPECT_EQ(ShowBytes(box.text), ShowBytes("このバージョンのＷｉｎｄｏｗｓでは動作しません。"));
-    EXPECT_EQ(ShowBytes(box.caption), ShowBytes(product().title));
-    EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+    ASSERT_TRUE(IsNotice(box, "このバージョンのＷｉｎｄｏｗｓでは動作しません。", product().title));
     EXPECT_FALSE(run.Driver().WaitForDialog(IDC_PLAY, 0));
     Answer(box, IDOK);
     EXPECT_EQ(run.WaitForExit(), 0u);
@@ -299,9 +297,7 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
     EXPECT_EQ(ShowBytes(box.text), ShowBytes("ディレクトリ\"" + proposed + "\"にインストールを行います。"));
     Answer(box, IDYES);
     box = run.Driver().WaitForMessageBox();
-    ASSERT_TRUE(box.window);
-    EXPECT_EQ(ShowBytes(box.text), ShowBytes("インストールが終了しました。"));
-    EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
+    ASSERT_TRUE(IsNotice(box, "インストールが終了しました。", product().title));
     Answer(box, IDOK);
     EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelUninstall; }));
     for (const char* name : {product().exe, "VGX.EXE", "DATA.DAT"})

@@ -16,6 +16,7 @@
 #include "support/files.h"
 #include "support/import_patch.h"
 #include "support/in_process.h"
+#include "support/watch.h"
 #include "support/screen.h"
 
 namespace {
@@ -63,11 +64,6 @@ BOOL WINAPI InvalidateRectWatch(HWND window, const RECT* rect, BOOL erase)
 {
     Record(rect == NULL && erase ? "InvalidateRect all" : "InvalidateRect");
     return REAL(InvalidateRect)(window, rect, erase);
-}
-
-void Watch(const char* dll, const char* function, void* replacement)
-{
-    EXPECT_TRUE(Patch(dll, function, replacement)) << function;
 }
 
 // Runs the launcher in this process while `drive` works its main window.

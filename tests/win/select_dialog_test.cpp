@@ -18,6 +18,7 @@
 #include "support/in_process.h"
 #include "support/launch.h"
 #include "support/product_state.h"
+#include "support/watch.h"
 #include "windows_text.h"
 
 namespace {
@@ -57,13 +58,11 @@ protected:
     template <class Drive>
     INT_PTR Run(Drive drive)
     {
-        return RunWhileDriving(
-            OpenSelectDialog,
-            [&](const WindowDriver& driver) {
-                HWND dialog = driver.WaitForDialog(IDC_START);
-                ASSERT_TRUE(dialog) << "the dialog did not open";
-                drive(driver, dialog);
-            });
+        return RunWhileDriving(OpenSelectDialog, [&](const WindowDriver& driver) {
+            HWND dialog = driver.WaitForDialog(IDC_START);
+            ASSERT_TRUE(dialog) << "the dialog did not open";
+            drive(driver, dialog);
+        });
     }
 
     // Types a path, presses start and reads the message that follows.
@@ -74,16 +73,19 @@ protected:
         return driver.WaitForMessageBox();
     }
 
-    // The box is the notice `text`; it is answered and the dialog stays.
-    static void ExpectNotice(const SeenBox& box, HWND dialog, const char* text)
+    // Whether the box is the notice `text`, answered, with the dialog still open.
+    static ::testing::AssertionResult AnsweredNotice(const SeenBox& box, HWND dialog, const char* text)
     {
-        ASSERT_TRUE(box.window) << "no message for " << ShowBytes(text);
-        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
-        EXPECT_EQ(ShowBytes(box.caption), ShowBytes(AppTitle));
-        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
-        Answer(box, IDOK);
-        EXPECT_FALSE(IsWindow(box.window));
-        EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog must stay open";
+        ::testing::AssertionResult notice = IsNotice(box, text, AppTitle);
+        if (box.window)
+            Answer(box, IDOK);
+        if (!notice)
+            return notice;
+        if (IsWindow(box.window))
+            return ::testing::AssertionFailure() << "the notice " << ShowBytes(text) << " stayed open";
+        if (!IsWindowVisible(dialog))
+            return ::testing::AssertionFailure() << "the dialog closed after " << ShowBytes(text);
+        return ::testing::AssertionSuccess();
     }
 
     std::string source_;
@@ -148,10 +150,9 @@ void ExpectEndsAtOnceWith(const char* text)
 {
     const int result = RunWhileDriving(OpenSelectDialog, [&](const WindowDriver& driver) {
         const SeenBox box = driver.WaitForMessageBox();
-        ASSERT_TRUE(box.window);
-        EXPECT_EQ(ShowBytes(box.text), ShowBytes(text));
-        EXPECT_TRUE(HasStyle(box, MB_ICONINFORMATION)) << Describe(box);
-        Answer(box, IDOK);
+        EXPECT_TRUE(IsNotice(box, text, AppTitle));
+        if (box.window)
+            Answer(box, IDOK);
     });
     EXPECT_EQ(result, 0);
 }
@@ -186,14 +187,14 @@ TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
     const std::string base = TestDir();
     CreateDirectoryA((base + "\\exists").c_str(), NULL);
     Run([&](const WindowDriver& driver, HWND dialog) {
-        ExpectNotice(Try(driver, dialog, ""), dialog, kTextNoDirectory);
-        ExpectNotice(Try(driver, dialog, "\\\\server\\share\\x"), dialog, kTextNetworkDrive);
-        ExpectNotice(Try(driver, dialog, "Q:\\GAMES\\Q3"), dialog, kTextBadDrive);  // no drive behind Q:
+        EXPECT_TRUE(AnsweredNotice(Try(driver, dialog, ""), dialog, kTextNoDirectory));
+        EXPECT_TRUE(AnsweredNotice(Try(driver, dialog, "\\\\server\\share\\x"), dialog, kTextNetworkDrive));
+        EXPECT_TRUE(AnsweredNotice(Try(driver, dialog, "Q:\\GAMES\\Q3"), dialog, kTextBadDrive));  // no drive behind Q:
         // Confirmed, then refused: an existing directory is never accepted.
         const SeenBox confirm = Try(driver, dialog, base + "\\exists");
         ASSERT_TRUE(confirm.window);
         Answer(confirm, IDYES);
-        ExpectNotice(driver.WaitForMessageBox(), dialog, kTextDirExists);
+        EXPECT_TRUE(AnsweredNotice(driver.WaitForMessageBox(), dialog, kTextDirExists));
 
         // A trailing backslash: the directory is made as its own parent first.
         const std::string trailing = base + "\\GAMES\\";
@@ -201,7 +202,7 @@ TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
             const SeenBox question = Try(driver, dialog, trailing);
             ASSERT_TRUE(question.window);
             Answer(question, IDYES);
-            ExpectNotice(driver.WaitForMessageBox(), dialog, kTextDirExists);
+            EXPECT_TRUE(AnsweredNotice(driver.WaitForMessageBox(), dialog, kTextDirExists));
         }
         EXPECT_TRUE(IsDirectory(base + "\\GAMES"));
 
@@ -212,7 +213,7 @@ TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
         const SeenBox notice = driver.WaitForMessageBox();
         ASSERT_TRUE(notice.window);
         EXPECT_TRUE(notice.text == kTextDirExists || notice.text == kTextDirNotCreated) << ShowBytes(notice.text);
-        ExpectNotice(notice, dialog, notice.text.c_str());
+        EXPECT_TRUE(AnsweredNotice(notice, dialog, notice.text.c_str()));
 
         Click(dialog, IDC_CANCEL);
     });
@@ -225,7 +226,7 @@ TEST_F(SelectDialogTest, ReportsTooLittleFreeSpace)
         GTEST_SKIP() << "no small drive T: here (mounting a tmpfs is not permitted)";
     MakeFile(source_ + "\\BIG.BIN", 4 << 20);  // more than the 256 KiB drive holds
     Run([&](const WindowDriver& driver, HWND dialog) {
-        ExpectNotice(Try(driver, dialog, "T:\\Q3"), dialog, kTextNoSpace);
+        EXPECT_TRUE(AnsweredNotice(Try(driver, dialog, "T:\\Q3"), dialog, kTextNoSpace));
         Click(dialog, IDC_CANCEL);
     });
     EXPECT_FALSE(IsDirectory("T:\\Q3"));
@@ -320,7 +321,7 @@ TEST_F(SelectDialogTest, APathThatCannotBeMadeFullIsRefusedWithNoGarbageLeft)
         for (DWORD result : {DWORD(0), DWORD(300), DWORD(260)}) {
             SCOPED_TRACE(result);
             fullPathResult = result;
-            ExpectNotice(Try(driver, dialog, "C:\\typed"), dialog, kTextNoDirectory);
+            EXPECT_TRUE(AnsweredNotice(Try(driver, dialog, "C:\\typed"), dialog, kTextNoDirectory));
             EXPECT_STREQ(InstallPath, "C:\\typed");
         }
         Click(dialog, IDC_CANCEL);

@@ -1,14 +1,12 @@
 #include "product_state.h"
 
 #include "../../../installer/internal.h"
-#include "../../../resources/ids.h"
 
 void PrepareProductState(const std::string& sourceDir)
 {
-    AppInstance = GetModuleHandleA(NULL);
-    LoadStringA(AppInstance, IDS_TITLE, AppTitle, sizeof AppTitle);
-    LoadStringA(AppInstance, IDS_INSTALL_PATH, DefaultInstallPath, sizeof DefaultInstallPath);
-    GetWindowRect(GetDesktopWindow(), &DesktopRect);
+    InitApp(GetModuleHandleA(NULL));
+    InitInstaller();
+    InitDesktop();
     SetCurrentDirectoryA(sourceDir.c_str());
     IsInstalled = 0;
     InstallPath[0] = '\0';
