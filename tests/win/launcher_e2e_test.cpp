@@ -328,6 +328,31 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
     EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
 }
 
+std::string RecordOf(const Product& product)
+{
+    std::string record;
+    DWORD type = 0;
+    return ReadProductValue(product, "InstallDir", &record, &type) ? record : "(none)";
+}
+
+// Presses uninstall, answers Yes, and exits once the button reads install.
+::testing::AssertionResult UninstallsAndExits(Launch& run, HWND main)
+{
+    Click(main, IDC_INSTALL);
+    const SeenBox question = run.Driver().WaitForMessageBox();
+    if (!question.window)
+        return ::testing::AssertionFailure() << "no uninstall question";
+    Answer(question, IDYES);
+    if (!WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }))
+        return ::testing::AssertionFailure()
+            << "the button still reads " << ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL)));
+    Click(main, IDC_EXIT);
+    const DWORD code = run.WaitForExit();
+    if (code != 0)
+        return ::testing::AssertionFailure() << "the launcher ended with " << code;
+    return ::testing::AssertionSuccess();
+}
+
 // A damaged record that the system resolves to the drive's root: uninstall
 // forgets it and deletes nothing, however it is spelt.
 TEST_P(LauncherTest, UninstallOfARecordNamingTheDriveDeletesNothing)
@@ -341,26 +366,11 @@ TEST_P(LauncherTest, UninstallOfARecordNamingTheDriveDeletesNothing)
         Launch run(ProgramOn(disc), disc);
         HWND main = StartMain(run);
         ASSERT_TRUE(main);
-        Click(main, IDC_INSTALL);
-        const SeenBox question = run.Driver().WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-        EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }));
-        Click(main, IDC_EXIT);
-        EXPECT_EQ(run.WaitForExit(), 0u);
+        EXPECT_TRUE(UninstallsAndExits(run, main));
         EXPECT_EQ(ReadBytes(canary), "keep");
-        std::string data;
-        DWORD type = 0;
-        EXPECT_FALSE(ReadProductValue(product(), "InstallDir", &data, &type));
+        EXPECT_EQ(RecordOf(product()), "(none)");
     }
     DeleteFileA(canary.c_str());
-}
-
-std::string RecordOf(const Product& product)
-{
-    std::string record;
-    DWORD type = 0;
-    return ReadProductValue(product, "InstallDir", &record, &type) ? record : "(none)";
 }
 
 // Both products installed at once, each under its own key: installing and
@@ -386,13 +396,7 @@ TEST(SideBySide, EachProductKeepsItsOwnRecord)
     Launch run(disc + "\\Q3.EXE", disc);
     HWND main = run.Driver().WaitForDialog(IDC_PLAY);
     ASSERT_TRUE(main);
-    Click(main, IDC_INSTALL);  // uninstall Q3
-    const SeenBox question = run.Driver().WaitForMessageBox();
-    ASSERT_TRUE(question.window);
-    Answer(question, IDYES);
-    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelInstall; }));
-    Click(main, IDC_EXIT);
-    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_TRUE(UninstallsAndExits(run, main));  // Q3's
     EXPECT_EQ(RecordOf(kQ3), "(none)");
     EXPECT_FALSE(Exists(TestDir() + "\\Q3"));
     EXPECT_EQ(RecordOf(kKrn), TestDir() + "\\KRN" + std::string(1, '\0'));
