@@ -26,7 +26,7 @@ namespace {
 HGLOBAL WINAPI GlobalAllocWatch(UINT flags, SIZE_T size)
 {
     Log("GlobalAlloc");
-    if (failures.allocation == Failures::kEverySize || failures.allocation == size)
+    if (failures.allocation != 0 && (failures.allocation == Failures::kEverySize || failures.allocation == size))
         return NULL;
     HGLOBAL block = REAL(GlobalAlloc)(flags, size);
     allocations += block != NULL;
