@@ -3,6 +3,24 @@
 // step is a message the dialog posts to itself, and before each post one
 // pending message of the thread is dispatched, which is how painting and the
 // cancel button reach the windows during the copy.
+//
+// The copy's steps, and what moves between them (at most one step message
+// is pending; each failure tells the player, releases everything and ends
+// the dialog with 0):
+//
+//   start --no entry passes the filter, a listing error, no memory--> end 0
+//   start --the first entry passes, the buffer is held--------------> OPEN
+//   OPEN  --both files open------------------------------------------> COPY
+//   OPEN  --either cannot be opened (the source closed first)--------> end 0
+//   COPY  --a chunk read and written whole, the bar painted----------> COPY
+//   COPY  --the end of a file, the next entry passes------------------> OPEN
+//   COPY  --the end of a file and of the listing ---------------------> end 1
+//   COPY  --a read, a short write, a close or the listing fails------> end 0
+//
+// The cancel button, at any step: the question is asked while the copy
+// waits (a step that arrives meanwhile is kept); No posts the kept step
+// again and the copy goes on where it stopped; Yes releases everything and
+// ends the dialog with 0. A step that arrives after the end does nothing.
 #include "../common/app.h"
 #include "../common/centring.h"
 #include "../common/texts.h"
@@ -11,30 +29,22 @@
 #include "internal.h"
 #include "paths.h"
 
-enum {
-    WM_INSTALL_OPEN = WM_USER + 1000,  // open the source and destination of the current entry
-    WM_INSTALL_COPY = WM_USER + 1001,  // copy the next chunk of the open pair
-    kChunkSize = 0x10000,
+enum { kChunkSize = 0x10000 };
+
+// The engine's state, which spans many messages. Each handle, file and
+// block is empty (0 or NULL) whenever it is not held.
+struct CopyEngine {
+    bool running;       // from the first step's post to the end
+    bool asking;        // the cancel question is open: steps wait
+    UINT deferredStep;  // the step that arrived while asking
+    HANDLE find;
+    WIN32_FIND_DATAA entry;  // the entry being copied
+    HFILE source, destination;
+    OFSTRUCT sourceInfo, destinationInfo;
+    BYTE* buffer;       // one locked movable block for the whole copy
+    DWORD copiedBytes;  // written so far, over all files
 };
-
-// Where the copy is. A step acts only while the copy runs: while the cancel
-// question is open it is kept for later, and one that arrives after the
-// copy has ended (it was pending when a cancel arrived as a sent message)
-// does nothing.
-enum CopyState { kIdle, kCopying, kAsking };
-static CopyState copyState;
-static UINT deferredStep;  // the step that arrived while asking, to post again after No
-
-// The engine's state spans many messages. Each part is empty (0 or NULL)
-// whenever it is not held.
-static HANDLE copyFind;
-static WIN32_FIND_DATAA copyEntry;  // the entry being copied
-static HFILE sourceFile;
-static HFILE destinationFile;
-static OFSTRUCT sourceInfo;
-static OFSTRUCT destinationInfo;
-static BYTE* copyBuffer;   // one locked movable block for the whole copy
-static DWORD copiedBytes;  // written so far, over all files
+static CopyEngine copy;
 
 // Dispatches at most one pending message of the thread, of any window:
 // exactly one peek, no translation and no dialog keyboard handling.
@@ -58,7 +68,7 @@ static void PaintProgressBar(HWND dialog)
     HGDIOBJ previous = SelectObject(dc, green);
     // Inside a border of one black pixel, growing from the left.
     if (height > 0)
-        PatBlt(dc, inside.left + 1, inside.top + 1, (int)ProgressWidth(inside.right - 2, copiedBytes, installSize),
+        PatBlt(dc, inside.left + 1, inside.top + 1, (int)ProgressWidth(inside.right - 2, copy.copiedBytes, installSize),
                height, PATCOPY);
     SelectObject(dc, previous);
     ReleaseDC(bar, dc);
@@ -67,21 +77,13 @@ static void PaintProgressBar(HWND dialog)
 
 static void CloseFiles()
 {
-    if (sourceFile) {
-        _lclose(sourceFile);
-        sourceFile = 0;
+    if (copy.source) {
+        _lclose(copy.source);
+        copy.source = 0;
     }
-    if (destinationFile) {
-        _lclose(destinationFile);
-        destinationFile = 0;
-    }
-}
-
-static void CloseFind()
-{
-    if (copyFind) {
-        FindClose(copyFind);
-        copyFind = NULL;
+    if (copy.destination) {
+        _lclose(copy.destination);
+        copy.destination = 0;
     }
 }
 
@@ -89,14 +91,17 @@ static void CloseFind()
 // released, then the dialog ends.
 static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
 {
-    copyState = kIdle;
-    deferredStep = 0;
+    copy.running = false;
+    copy.deferredStep = 0;
     if (text)
         Notify(dialog, text);
-    FreeLockedBlock(copyBuffer);
-    copyBuffer = NULL;
+    FreeLockedBlock(copy.buffer);
+    copy.buffer = NULL;
     CloseFiles();
-    CloseFind();
+    if (copy.find) {
+        FindClose(copy.find);
+        copy.find = NULL;
+    }
     EndDialog(dialog, result);
 }
 
@@ -115,8 +120,8 @@ enum NextEntryResult { kEntryFound, kNoMoreEntries, kUnreadable };
 // may be missing from the copy.
 static NextEntryResult NextEntry()
 {
-    while (FindNextFileA(copyFind, &copyEntry))
-        if (PassesCopyFilter(copyEntry.dwFileAttributes))
+    while (FindNextFileA(copy.find, &copy.entry))
+        if (PassesCopyFilter(copy.entry.dwFileAttributes))
             return kEntryFound;
     return GetLastError() == ERROR_NO_MORE_FILES ? kNoMoreEntries : kUnreadable;
 }
@@ -124,32 +129,26 @@ static NextEntryResult NextEntry()
 static void StartCopy(HWND dialog)
 {
     CentreOnDesktop(dialog, kInstallerDialogExtent);
-    copyState = kIdle;
-    deferredStep = 0;
-    copyFind = NULL;
-    sourceFile = destinationFile = 0;
-    copyBuffer = NULL;
-
-    HANDLE find = FindFirstFileA("*.*", &copyEntry);
+    copy = CopyEngine();
+    HANDLE find = FindFirstFileA("*.*", &copy.entry);
     if (find == INVALID_HANDLE_VALUE) {
         FinishCopy(dialog, kTextNoFiles, 0);
         return;
     }
-    copyFind = find;
-    if (!PassesCopyFilter(copyEntry.dwFileAttributes)) {
+    copy.find = find;
+    if (!PassesCopyFilter(copy.entry.dwFileAttributes)) {
         const NextEntryResult next = NextEntry();
         if (next != kEntryFound) {
             FinishCopy(dialog, next == kNoMoreEntries ? kTextNoFiles : kTextInstallFailed, 0);
             return;
         }
     }
-    copyBuffer = (BYTE*)AllocLockedBlock(kChunkSize);
-    if (!copyBuffer) {
+    copy.buffer = (BYTE*)AllocLockedBlock(kChunkSize);
+    if (!copy.buffer) {
         FinishCopy(dialog, kTextNoMemory, 0);
         return;
     }
-    copyState = kCopying;
-    copiedBytes = 0;
+    copy.running = true;
     PostStep(dialog, WM_INSTALL_OPEN);
 }
 
@@ -158,17 +157,17 @@ static void OpenFiles(HWND dialog)
     char path[kPathSize];
     // ".\" keeps OpenFile to the current directory: a bare name would be
     // searched for in the program's own directory first.
-    if (!JoinPath(path, sizeof path, ".\\", copyEntry.cFileName) ||
-        (sourceFile = OpenFile(path, &sourceInfo, OF_READ)) == HFILE_ERROR) {
-        sourceFile = 0;
+    if (!JoinPath(path, sizeof path, ".\\", copy.entry.cFileName) ||
+        (copy.source = OpenFile(path, &copy.sourceInfo, OF_READ)) == HFILE_ERROR) {
+        copy.source = 0;
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
     // A destination that does not fit its buffer is an open failure too. The
     // source is closed before the player is told.
-    if (!JoinPath(path, sizeof path, InstallPath, "\\", copyEntry.cFileName) ||
-        (destinationFile = OpenFile(path, &destinationInfo, OF_CREATE)) == HFILE_ERROR) {
-        destinationFile = 0;
+    if (!JoinPath(path, sizeof path, InstallPath, "\\", copy.entry.cFileName) ||
+        (copy.destination = OpenFile(path, &copy.destinationInfo, OF_CREATE)) == HFILE_ERROR) {
+        copy.destination = 0;
         CloseFiles();
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
@@ -178,7 +177,7 @@ static void OpenFiles(HWND dialog)
 
 static void CopyChunk(HWND dialog)
 {
-    const UINT read = _lread(sourceFile, copyBuffer, kChunkSize);
+    const UINT read = _lread(copy.source, copy.buffer, kChunkSize);
     if (read == (UINT)HFILE_ERROR) {
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
@@ -186,10 +185,10 @@ static void CopyChunk(HWND dialog)
     if (read == 0) {
         // The end of this file. A destination that cannot be closed may not
         // hold what was written to it.
-        _lclose(sourceFile);
-        sourceFile = 0;
-        const HFILE closed = _lclose(destinationFile);
-        destinationFile = 0;
+        _lclose(copy.source);
+        copy.source = 0;
+        const HFILE closed = _lclose(copy.destination);
+        copy.destination = 0;
         if (closed == HFILE_ERROR) {
             FinishCopy(dialog, kTextInstallFailed, 0);
             return;
@@ -203,43 +202,43 @@ static void CopyChunk(HWND dialog)
     }
     // A short write is a failed one: a full disk can take part of a chunk
     // without an error code, and counting it would finish a truncated copy.
-    const UINT written = _lwrite(destinationFile, (LPCCH)copyBuffer, read);
+    const UINT written = _lwrite(copy.destination, (LPCCH)copy.buffer, read);
     if (written != read) {
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
-    copiedBytes += written;
+    copy.copiedBytes += written;
     PaintProgressBar(dialog);
     PostStep(dialog, WM_INSTALL_COPY);
 }
 
 static void RunStep(HWND dialog, UINT step)
 {
-    if (copyState == kAsking)
-        deferredStep = step;
-    else if (copyState == kCopying && step == WM_INSTALL_OPEN)
+    if (!copy.running)
+        return;
+    if (copy.asking)
+        copy.deferredStep = step;
+    else if (step == WM_INSTALL_OPEN)
         OpenFiles(dialog);
-    else if (copyState == kCopying)
+    else
         CopyChunk(dialog);
 }
 
 // Button 402. A click arrives through a step's pump, with no step pending;
 // one sent from another thread (an automation tool's BM_CLICK) can arrive
 // with a step pending, which the question's own message loop would run.
-// Either way no step runs while the player is asked: on No the copy goes on
-// exactly where it stopped, on Yes it ends.
+// Either way no step runs while the player is asked.
 static void CancelCopy(HWND dialog)
 {
-    if (copyState != kCopying)
-        return;  // already asking, or the copy has ended
-    copyState = kAsking;
+    if (!copy.running || !BeginCommand(&copy.asking))
+        return;
     const bool cancel = Ask(dialog, kTextAbortQuestion, MB_DEFBUTTON2);
-    copyState = kCopying;
+    EndCommand(&copy.asking);
     if (cancel) {
         FinishCopy(dialog, NULL, 0);
-    } else if (deferredStep) {
-        PostMessageA(dialog, deferredStep, 0, 0);
-        deferredStep = 0;
+    } else if (copy.deferredStep) {
+        PostMessageA(dialog, copy.deferredStep, 0, 0);
+        copy.deferredStep = 0;
     }
 }
 

@@ -6,9 +6,6 @@
 
 #include "../common/app.h"
 
-// String 2, the default install path without its drive.
-extern char DefaultInstallPath[kPathSize];
-
 // The install directory, meaningful only while IsInstalled is 1: read from
 // the record at start-up, or filled by an install that completed. The
 // commands below set and clear IsInstalled.

@@ -9,7 +9,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 size_t LastSeparator(const char* path, IsLeadByteFn isLeadByte)
 {
     size_t last = kNoSeparator;
-    for (size_t at = NextSeparator(path, 0, isLeadByte); at != kNoSeparator; at = NextSeparator(path, at + 1, isLeadByte))
+    for (size_t at = NextSeparator(path, 0, isLeadByte); at != kNoSeparator;
+         at = NextSeparator(path, at + 1, isLeadByte))
         last = at;
     return last;
 }

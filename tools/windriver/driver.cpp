@@ -42,7 +42,6 @@ bool HasControl(HWND window, int id)
 }
 
 bool AnyMessageBox(HWND window, int) { return IsMessageBox(window); }
-bool AnyWindow(HWND, int) { return true; }
 
 }  // namespace
 
@@ -78,11 +77,6 @@ SeenBox WindowDriver::WaitForMessageBox(DWORD timeoutMs) const
 bool WindowDriver::MessageBoxWithin(DWORD timeoutMs) const
 {
     return WaitFor([&] { return Find(AnyMessageBox, 0, true) != NULL; }, timeoutMs);
-}
-
-bool WindowDriver::WindowsGoneWithin(DWORD timeoutMs) const
-{
-    return WaitFor([&] { return Find(AnyWindow, 0, true) == NULL; }, timeoutMs);
 }
 
 HWND FindMainWindow(DWORD timeoutMs)

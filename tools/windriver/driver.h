@@ -24,8 +24,6 @@ public:
     SeenBox WaitForMessageBox(DWORD timeoutMs = kWaitMs) const;
     // Whether a message box appears within the time.
     bool MessageBoxWithin(DWORD timeoutMs) const;
-    // Whether no top-level window of the process is left within the time.
-    bool WindowsGoneWithin(DWORD timeoutMs) const;
 
 private:
     HWND Find(bool (*match)(HWND, int), int argument, bool visible) const;
