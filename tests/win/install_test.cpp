@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -38,9 +39,6 @@ int failFindAfterOpens;   // a read error from FindNextFileA once this many file
 int holdAfterStepPost;    // the step post after which the GUI thread waits for a sent message, or 0
 bool singleByteCodePage;  // IsDBCSLeadByte as on a code page without double-byte characters
 HANDLE paused, resumed;
-
-// The copy dialog's private step messages.
-constexpr UINT kOpenStep = WM_USER + 1000, kCopyStep = WM_USER + 1001;
 
 HANDLE WINAPI FindFirstWatch(LPCSTR pattern, LPWIN32_FIND_DATAA entry)
 {
@@ -88,7 +86,7 @@ BOOL WINAPI FindNextWatch(HANDLE find, LPWIN32_FIND_DATAA entry)
 BOOL WINAPI PostWatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const BOOL posted = REAL(PostMessageA)(window, message, wParam, lParam);
-    if ((message == kOpenStep || message == kCopyStep) && ++stepPosts == holdAfterStepPost) {
+    if ((message == WM_INSTALL_OPEN || message == WM_INSTALL_COPY) && ++stepPosts == holdAfterStepPost) {
         // Returns, with this step pending, only once a message sent from
         // another thread waits: the dialog's own loop then takes that first.
         SetEvent(paused);
@@ -193,61 +191,8 @@ protected:
         ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", disc_));
     }
 
-    // Runs the launcher in this process while `drive` plays its main window;
-    // the window is closed afterwards if the drive left it open.
-    template <class Drive>
-    void RunLauncher(Drive drive)
-    {
-        const int result = RunLauncherWhileDriving([&](const WindowDriver& driver) {
-            HWND main = driver.WaitForDialog(IDC_PLAY);
-            ASSERT_TRUE(main) << "no main window";
-            drive(driver, main);
-            if (IsWindow(main))
-                Click(main, IDC_EXIT);
-        });
-        EXPECT_EQ(result, 0);
-    }
-
-    // Presses install, types `target`, starts and confirms; the copy dialog
-    // then runs (or the next message box is already up).
-    static void ChooseDirectory(const WindowDriver& driver, HWND main, const std::string& target)
-    {
-        Click(main, IDC_INSTALL);
-        HWND select = driver.WaitForDialog(IDC_START);
-        ASSERT_TRUE(select) << "no directory dialog";
-        SetControlText(select, IDC_PATH, target);
-        Click(select, IDC_START);
-        const SeenBox question = driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        ASSERT_EQ(question.buttons, UINT(MB_YESNO)) << Describe(question);
-        Answer(question, IDYES);
-    }
-
-    // Answers the notice that ends the copy, which must be `text`.
-    static void ExpectEnd(const WindowDriver& driver, const char* text)
-    {
-        const SeenBox box = driver.WaitForMessageBox();
-        ASSERT_TRUE(IsNotice(box, text, AppTitle)) << "at the end of the copy";
-        Answer(box, IDOK);
-    }
-
-    static std::string Label(HWND main) { return WindowText(GetDlgItem(main, IDC_INSTALL)); }
-
-    // The install command has returned once the button reads `label` (a
-    // failed one leaves the label and takes a moment to clean up).
-    static ::testing::AssertionResult LabelBecomes(HWND main, const char* label)
-    {
-        if (WaitFor([&] { return Label(main) == label; }))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the button reads " << ShowBytes(Label(main));
-    }
-
-    std::string Record() const
-    {
-        std::string data;
-        DWORD type = 0;
-        return ReadProductValue(kQ3, "InstallDir", &data, &type) ? data : std::string("(none)");
-    }
+    // Runs the launcher in this process while `play` plays its main window.
+    static void Run(const std::function<void(const Player&)>& play) { EXPECT_EQ(WithMainWindow(play), 0); }
 
     // Waits for the paused write, lets `during` act, and lets the copy go on.
     template <class During>
@@ -274,13 +219,12 @@ protected:
     {
         if (target.empty())
             target = TestDir() + "\\Q3";
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
-            ChooseDirectory(driver, main, target);
-            ExpectEnd(driver, text);
-            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+        Run([&](const Player& player) {
+            ASSERT_TRUE(player.Install(target, text));
+            EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
         });
         EXPECT_FALSE(Exists(target));
-        EXPECT_EQ(Record(), "(none)");
+        EXPECT_EQ(Record(kQ3), "(none)");
     }
 
     std::string disc_;
@@ -290,11 +234,9 @@ TEST_F(InstallTest, CopiesEveryPlainFileByteForByteRecordsItAndPlaysTheInstalled
 {
     MakeSource();
     const std::string target = TestDir() + "\\Games\\Q3";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextInstallDone);
-        ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
-        EXPECT_EQ(Record(), target + std::string(1, '\0'));
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.Install(target));
+        EXPECT_EQ(Record(kQ3), target + std::string(1, '\0'));
         ExpectCopied(target);
         EXPECT_TRUE(ReadBytes(target + "\\VGX.EXE") == ReadBytes(disc_ + "\\VGX.EXE"));
         // Copies are plain files: the read-only one arrives writable.
@@ -304,11 +246,11 @@ TEST_F(InstallTest, CopiesEveryPlainFileByteForByteRecordsItAndPlaysTheInstalled
 
         // Play now starts the installed engine, at once.
         DeleteFileA((disc_ + "\\VGX.EXE").c_str());
-        Click(main, IDC_PLAY);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(main); }));
+        Click(player.main, IDC_PLAY);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(player.main); }));
     });
-    ASSERT_TRUE(WaitFor([] { return !ReadBytes(EngineLogPath()).empty(); }));
-    EXPECT_EQ(ReadBytes(EngineLogPath()), EngineLine(disc_, target + "\\VGX.EXE"));
+    ASSERT_TRUE(WaitFor([] { return !EngineLog().empty(); }));
+    EXPECT_EQ(EngineLog(), EngineLine(disc_, target + "\\VGX.EXE"));
 }
 
 TEST_F(InstallTest, CancelAnsweredNoResumesWithNothingLostOrRepeated)
@@ -316,20 +258,20 @@ TEST_F(InstallTest, CancelAnsweredNoResumesWithNothingLostOrRepeated)
     MakeSource();
     const std::string target = TestDir() + "\\Q3";
     pauseAtWrite = 12;  // inside MOVIE.DAT, the large file
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.ChooseDirectory(target));
+        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
         ASSERT_TRUE(copy);
         AtPause([&] { Click(copy, IDC_CANCEL); });
-        const SeenBox question = driver.WaitForMessageBox();
+        const SeenBox question = player.driver.WaitForMessageBox();
         ASSERT_TRUE(question.window);
         EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
         EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)) << Describe(question);
         const int writesWhileAsking = writes;
         EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
         Answer(question, IDNO);
-        ExpectEnd(driver, kTextInstallDone);
-        EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+        EXPECT_TRUE(player.Notice(kTextInstallDone));
+        EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
     });
     ExpectCopied(target);
 }
@@ -340,40 +282,67 @@ TEST_F(InstallTest, CancelAnsweredYesRemovesEverythingWrittenButTheParents)
     const std::string parent = TestDir() + "\\parent";
     const std::string target = parent + "\\Q3";
     pauseAtWrite = 12;
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.ChooseDirectory(target));
+        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
         ASSERT_TRUE(copy);
         AtPause([&] {
             EXPECT_TRUE(Exists(target + "\\MOVIE.DAT"));  // the partial file
             Click(copy, IDC_CANCEL);
         });
-        const SeenBox question = driver.WaitForMessageBox();
+        const SeenBox question = player.driver.WaitForMessageBox();
         ASSERT_TRUE(question.window);
         Answer(question, IDYES);
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
-        EXPECT_FALSE(driver.MessageBoxWithin(300)) << "a cancel says nothing more";
-        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+        EXPECT_FALSE(player.driver.MessageBoxWithin(300)) << "a cancel says nothing more";
+        EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
     });
     EXPECT_FALSE(Exists(target));
     EXPECT_TRUE(IsDirectory(parent));
-    EXPECT_EQ(Record(), "(none)");
+    EXPECT_EQ(Record(kQ3), "(none)");
     EXPECT_EQ(IsInstalled, 0);
 }
 
-TEST_F(InstallTest, ASourceWithNothingToCopySaysSoAndRemovesTheNewDirectory)
+// Each way the copy fails is told with its notice and leaves nothing: no
+// directory, no record, the button as it was.
+TEST_F(InstallTest, EachFailureOfTheCopyIsToldAndLeavesNothing)
 {
+    // A source whose entries all fail the filter.
     WriteBytes(disc_ + "\\HIDDEN.DAT", "hidden");
     SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryA((disc_ + "\\SUB").c_str(), NULL);
     ExpectRolledBack(kTextNoFiles);
-}
 
-TEST_F(InstallTest, AShortWriteIsAFailureAndIsRolledBack)
-{
     MakeSource();
-    shortWriteAt = 5;
-    ExpectRolledBack(kTextInstallFailed);
+    // OpenFile takes at most 128 characters of full path.
+    const std::string longName = disc_ + "\\" + std::string(120, 'N') + ".DAT";
+    const std::string deep = TestDir() + "\\" + std::string(126 - TestDir().size(), 'D');
+    HANDLE held = INVALID_HANDLE_VALUE;
+    const struct {
+        const char* what;
+        std::function<void()> arrange, undo;
+        const char* notice;
+        std::string target;
+    } cases[] = {
+        {"a short write", [] { shortWriteAt = 5; }, [] { shortWriteAt = 0; }, kTextInstallFailed, ""},
+        {"no memory for the copy", [] { failures.allocation = 0x10000; }, [] { failures.allocation = 0; },
+         kTextNoMemory, ""},
+        // A damaged disc: the listing breaks off after two files (once).
+        {"a listing error", [] { failFindAfterOpens = opens + 4; }, [] {}, kTextInstallFailed, ""},
+        {"a source held open without sharing",
+         [&] { held = CreateFileA((disc_ + "\\ONE.DAT").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL); },
+         [&] { CloseHandle(held); }, kTextInstallFailed, ""},
+        {"a name on the disc too long to open", [&] { WriteBytes(longName, "data"); },
+         [&] { DeleteFileA(longName.c_str()); }, kTextInstallFailed, ""},
+        {"an install directory too long to open in", [] {}, [] {}, kTextInstallFailed, deep},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        test.arrange();
+        ExpectRolledBack(test.notice, test.target);
+        test.undo();
+    }
+    EXPECT_EQ(filesOpenAtLastBox, 0) << "the source was still open while a failed open was told";
 }
 
 TEST_F(InstallTest, AFullDriveFailsTheCopyAndNothingIsLeftOnIt)
@@ -383,60 +352,21 @@ TEST_F(InstallTest, AFullDriveFailsTheCopyAndNothingIsLeftOnIt)
         GTEST_SKIP() << "no small drive T: here (mounting a tmpfs is not permitted)";
     WriteBytes(disc_ + "\\SMALL.DAT", RandomBytes(20000, 7));
     WriteBytes(disc_ + "\\GROWS.DAT", RandomBytes(20000, 8));
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        Click(main, IDC_INSTALL);
-        HWND select = driver.WaitForDialog(IDC_START);
+    Run([&](const Player& player) {
+        Click(player.main, IDC_INSTALL);
+        HWND select = player.driver.WaitForDialog(IDC_START);
         ASSERT_TRUE(select);
         SetControlText(select, IDC_PATH, "T:\\Q3");
         Click(select, IDC_START);
-        const SeenBox question = driver.WaitForMessageBox();
+        const SeenBox question = player.driver.WaitForMessageBox();
         ASSERT_TRUE(question.window) << "the drive was measured too small already";
         // The source grows after it was measured: the drive fills mid-copy.
         WriteBytes(disc_ + "\\GROWS.DAT", RandomBytes(2 * 1024 * 1024, 8));
         Answer(question, IDYES);
-        ExpectEnd(driver, kTextInstallFailed);
+        EXPECT_TRUE(player.Notice(kTextInstallFailed));
     });
     EXPECT_FALSE(Exists("T:\\Q3"));
-    EXPECT_EQ(Record(), "(none)");
-}
-
-TEST_F(InstallTest, ASourceThatCannotBeOpenedFailsTheCopy)
-{
-    MakeSource();
-    // Held open without sharing, ONE.DAT cannot be opened for the copy.
-    HANDLE held = CreateFileA((disc_ + "\\ONE.DAT").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ExpectRolledBack(kTextInstallFailed);
-    CloseHandle(held);
-}
-
-TEST_F(InstallTest, NoMemoryForTheCopyEndsItAndRemovesTheNewDirectory)
-{
-    MakeSource();
-    failures.allocation = 0x10000;  // the copy dialog's block
-    ExpectRolledBack(kTextNoMemory);
-}
-
-TEST_F(InstallTest, AnUnreadableDirectoryFailsTheCopyRatherThanFinishingIt)
-{
-    MakeSource();
-    failFindAfterOpens = 4;  // a damaged disc, after two files
-    ExpectRolledBack(kTextInstallFailed);
-}
-
-TEST_F(InstallTest, PathsThatOpenFileRefusesFailTheCopy)
-{
-    // OpenFile takes at most 128 characters of full path: a long name on the
-    // disc, and a long install directory.
-    MakeSource();
-    const std::string longName = std::string(120, 'N') + ".DAT";
-    ASSERT_TRUE(WriteBytes(disc_ + "\\" + longName, "data"));
-    ExpectRolledBack(kTextInstallFailed);
-    DeleteFileA((disc_ + "\\" + longName).c_str());
-
-    const std::string deep = TestDir() + "\\" + std::string(126 - TestDir().size(), 'D');
-    ExpectRolledBack(kTextInstallFailed, deep);
-    EXPECT_EQ(filesOpenAtLastBox, 0) << "the source was still open while the player was told";
+    EXPECT_EQ(Record(kQ3), "(none)");
 }
 
 // A cancel sent by another thread, as automation tools click: it arrives
@@ -452,9 +382,9 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
         stepPosts = 0;
         holdAfterStepPost = 20;  // well inside the copy
         HANDLE sent = CreateEventA(NULL, TRUE, FALSE, NULL);
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
-            ChooseDirectory(driver, main, target);
-            HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+        Run([&](const Player& player) {
+            ASSERT_TRUE(player.ChooseDirectory(target));
+            HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
             ASSERT_TRUE(copy);
             ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
             HWND cancel = GetDlgItem(copy, IDC_CANCEL);
@@ -462,7 +392,7 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
                 SendMessageA(cancel, BM_CLICK, 0, 0);
                 SetEvent(sent);
             }).detach();
-            const SeenBox question = driver.WaitForMessageBox();
+            const SeenBox question = player.driver.WaitForMessageBox();
             ASSERT_TRUE(question.window);
             EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
             const int writesWhileAsking = writes;
@@ -470,12 +400,12 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
             Answer(question, answer);
             EXPECT_EQ(WaitForSingleObject(sent, kWaitMs), WAIT_OBJECT_0);
             if (answer == IDNO) {
-                ExpectEnd(driver, kTextInstallDone);
-                EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+                EXPECT_TRUE(player.Notice(kTextInstallDone));
+                EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
             } else {
                 EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
-                EXPECT_FALSE(driver.MessageBoxWithin(300)) << "a cancel says nothing more";
-                EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+                EXPECT_FALSE(player.driver.MessageBoxWithin(300)) << "a cancel says nothing more";
+                EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
             }
         });
         CloseHandle(sent);
@@ -485,7 +415,7 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
             DeleteProductKey(kQ3);
         } else {
             EXPECT_FALSE(Exists(target));
-            EXPECT_EQ(Record(), "(none)");
+            EXPECT_EQ(Record(kQ3), "(none)");
         }
     }
 }
@@ -515,18 +445,18 @@ TEST_F(InstallTest, AClickSentToTheMainWindowDuringACopyIsIgnored)
         holdAfterStepPost = 20;
         std::atomic<bool> handled{false};
         std::thread automation;
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
-            ChooseDirectory(driver, main, target);
+        Run([&](const Player& player) {
+            ASSERT_TRUE(player.ChooseDirectory(target));
             ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
-            automation = SendClick(GetDlgItem(main, button), &handled);
+            automation = SendClick(GetDlgItem(player.main, button), &handled);
             EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "the click ran a command";
-            ExpectEnd(driver, kTextInstallDone);
-            EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
-            EXPECT_TRUE(IsWindowVisible(main));
+            EXPECT_TRUE(player.Notice(kTextInstallDone));
+            EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
+            EXPECT_TRUE(IsWindowVisible(player.main));
         });
         if (automation.joinable())
             automation.join();
-        EXPECT_EQ(ReadBytes(EngineLogPath()), "") << "play ran during the copy";
+        EXPECT_EQ(EngineLog(), "") << "play ran during the copy";
         ExpectCopied(target);
     }
 }
@@ -536,23 +466,23 @@ TEST_F(InstallTest, AnUninstallSentDuringTheUninstallQuestionIsIgnored)
     const std::string installed = TestDir() + "\\installed";
     FreshDir(installed);
     ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", installed));
-    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
+    SetRecord(kQ3, installed);
     std::atomic<bool> handled{false};
     std::thread automation;
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        Click(main, IDC_INSTALL);
-        const SeenBox question = driver.WaitForMessageBox();
+    Run([&](const Player& player) {
+        Click(player.main, IDC_INSTALL);
+        const SeenBox question = player.driver.WaitForMessageBox();
         ASSERT_TRUE(question.window);
-        automation = SendClick(GetDlgItem(main, IDC_INSTALL), &handled);
+        automation = SendClick(GetDlgItem(player.main, IDC_INSTALL), &handled);
         EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "a second uninstall ran under the question";
         Answer(question, IDYES);
-        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
-        EXPECT_FALSE(driver.MessageBoxWithin(300));
+        EXPECT_TRUE(LabelBecomes(player.main, kLabelInstall));
+        EXPECT_FALSE(player.driver.MessageBoxWithin(300));
     });
     if (automation.joinable())
         automation.join();
     EXPECT_FALSE(Exists(installed));
-    EXPECT_EQ(Record(), "(none)");
+    EXPECT_EQ(Record(kQ3), "(none)");
 }
 
 TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
@@ -562,17 +492,15 @@ TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
         SCOPED_TRACE(dialog);
         failures.dialog = dialog;
         const std::string target = TestDir() + "\\" + dialog;
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
+        Run([&](const Player& player) {
             if (dialog == std::string("DLG_SELECT"))
-                Click(main, IDC_INSTALL);
+                Click(player.main, IDC_INSTALL);
             else
-                ChooseDirectory(driver, main, target);
-            const SeenBox box = driver.WaitForMessageBox();
-            ASSERT_TRUE(IsNotice(box, kTextDialogFailed, AppTitle));
-            Answer(box, IDOK);
-            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelInstall));
+                ASSERT_TRUE(player.ChooseDirectory(target));
+            EXPECT_TRUE(player.Notice(kTextDialogFailed));
+            EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
         });
-        EXPECT_EQ(Record(), "(none)");
+        EXPECT_EQ(Record(kQ3), "(none)");
     }
     // The directory made for a copy dialog that never opened stays, empty.
     EXPECT_TRUE(IsDirectory(TestDir() + "\\DLG_INST"));
@@ -582,27 +510,17 @@ TEST_F(InstallTest, InstallUninstallAndInstallAgainRecordsTheNewDirectory)
 {
     MakeSource();
     const std::string first = TestDir() + "\\first", second = TestDir() + "\\second";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, first);
-        ExpectEnd(driver, kTextInstallDone);
-        ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
-        ASSERT_EQ(Record(), first + std::string(1, '\0'));
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.Install(first));
+        ASSERT_EQ(Record(kQ3), first + std::string(1, '\0'));
 
-        Click(main, IDC_INSTALL);  // now uninstall
-        const SeenBox question = driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextUninstallQuestion));
-        EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION)) << Describe(question);
-        Answer(question, IDYES);
-        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        EXPECT_TRUE(player.Uninstall(IDYES));
         EXPECT_FALSE(Exists(first));
-        EXPECT_EQ(Record(), "(none)");
+        EXPECT_EQ(Record(kQ3), "(none)");
 
-        ChooseDirectory(driver, main, second);
-        ExpectEnd(driver, kTextInstallDone);
-        EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+        ASSERT_TRUE(player.Install(second));
     });
-    EXPECT_EQ(Record(), second + std::string(1, '\0'));
+    EXPECT_EQ(Record(kQ3), second + std::string(1, '\0'));
     ExpectCopied(second);
 }
 
@@ -630,9 +548,9 @@ TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToItsFullWidth)
     WriteBytes(disc_ + "\\B.DAT", RandomBytes(300000, 2));
     const std::string target = TestDir() + "\\Q3";
     pauseAtWrite = 6;
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.ChooseDirectory(target));
+        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
         ASSERT_TRUE(copy);
         RECT inside;
         GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
@@ -642,7 +560,7 @@ TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToItsFullWidth)
             const uint32_t width = ProgressWidth(inside.right - 2, 5 * 65536, 1000000);
             EXPECT_EQ(row, "." + std::string(width, 'G') + std::string(inside.right - 2 - width, '.') + ".");
         });
-        const SeenBox done = driver.WaitForMessageBox();
+        const SeenBox done = player.driver.WaitForMessageBox();
         ASSERT_TRUE(done.window);
         EXPECT_EQ(BarRow(copy), "." + std::string(inside.right - 2, 'G') + ".");
         Answer(done, IDOK);
@@ -654,11 +572,11 @@ TEST_F(InstallTest, HiddenFilesCountSoTheBarEndsShortOfItsFullWidth)
     WriteBytes(disc_ + "\\A.DAT", RandomBytes(700000, 1));
     WriteBytes(disc_ + "\\HIDDEN.DAT", RandomBytes(300000, 2));
     SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, TestDir() + "\\Q3");
-        HWND copy = driver.WaitForDialog(IDC_PROGRESS);
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.ChooseDirectory(TestDir() + "\\Q3"));
+        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
         ASSERT_TRUE(copy);
-        const SeenBox done = driver.WaitForMessageBox();
+        const SeenBox done = player.driver.WaitForMessageBox();
         ASSERT_TRUE(done.window);
         RECT inside;
         GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
@@ -683,9 +601,9 @@ TEST_F(InstallTest, CopiesAreNewFilesAndAnEmptyOnePaintsNoBar)
         CloseHandle(file);
     }
     const std::string target = TestDir() + "\\Q3";
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ChooseDirectory(driver, main, target);
-        ExpectEnd(driver, kTextInstallDone);
+    Run([&](const Player& player) {
+        ASSERT_TRUE(player.ChooseDirectory(target));
+        EXPECT_TRUE(player.Notice(kTextInstallDone));
     });
     EXPECT_EQ(barPaints, 1) << "only ONE.DAT's chunk paints the bar";
     EXPECT_TRUE(Exists(target + "\\EMPTY.DAT"));
@@ -743,29 +661,24 @@ TEST_F(InstallTest, RegistryFailuresAreSilent)
         PrepareProductState(disc_);
         keyOpens = 0;
         failingKeyOpen = failing;
-        events.clear();
+        const size_t logged = Events().size();
         const std::string target = TestDir() + "\\" + cases[failing - 1].when;
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
-            ChooseDirectory(driver, main, target);
-            ExpectEnd(driver, kTextInstallDone);
-            ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
-            Click(main, IDC_INSTALL);
-            const SeenBox question = driver.WaitForMessageBox();
-            ASSERT_TRUE(question.window);
-            Answer(question, IDYES);
-            EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        Run([&](const Player& player) {
+            ASSERT_TRUE(player.Install(target));
+            EXPECT_TRUE(player.Uninstall(IDYES));
         });
         EXPECT_FALSE(Exists(target)) << "uninstall left the files";
         const std::vector<std::string> boxes = {std::string("box ") + kTextConfirmBefore + target + kTextConfirmAfter,
                                                 std::string("box ") + kTextInstallDone,
                                                 std::string("box ") + kTextUninstallQuestion};
+        const std::vector<std::string> events = Events();
         std::vector<std::string> shown;
-        for (const std::string& event : events)
-            if (event.rfind("box ", 0) == 0)
-                shown.push_back(event);
+        for (size_t i = logged; i < events.size(); ++i)
+            if (events[i].rfind("box ", 0) == 0)
+                shown.push_back(events[i]);
         EXPECT_EQ(shown, boxes);
-        RunLauncher([&](const WindowDriver&, HWND main) {
-            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(cases[failing - 1].nextLabel));
+        Run([&](const Player& player) {
+            EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(cases[failing - 1].nextLabel));
         });
     }
 }
@@ -775,17 +688,13 @@ TEST_F(InstallTest, UninstallAnsweredNoChangesNothing)
     const std::string installed = TestDir() + "\\installed";
     FreshDir(installed);
     WriteBytes(installed + "\\GAME.DAT", "game");
-    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        ASSERT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelUninstall));
-        Click(main, IDC_INSTALL);
-        const SeenBox question = driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        Answer(question, IDNO);
-        EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(kLabelUninstall));
+    SetRecord(kQ3, installed);
+    Run([&](const Player& player) {
+        ASSERT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelUninstall));
+        EXPECT_TRUE(player.Uninstall(IDNO));
     });
     EXPECT_TRUE(Exists(installed + "\\GAME.DAT"));
-    EXPECT_EQ(Record(), installed + std::string(1, '\0'));
+    EXPECT_EQ(Record(kQ3), installed + std::string(1, '\0'));
 }
 
 TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsTheRecord)
@@ -797,35 +706,27 @@ TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsT
     WriteBytes(installed + "\\MORE.DAT", "more");
     CreateDirectoryA((installed + "\\SAVES").c_str(), NULL);
     WriteBytes(installed + "\\SAVES\\SLOT1.DAT", "save");
-    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        Click(main, IDC_INSTALL);
-        const SeenBox question = driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
-        EXPECT_FALSE(driver.MessageBoxWithin(300));
+    SetRecord(kQ3, installed);
+    Run([&](const Player& player) {
+        EXPECT_TRUE(player.Uninstall(IDYES));
+        EXPECT_FALSE(player.driver.MessageBoxWithin(300));
     });
     for (const char* name : {"VGX.EXE", "GAME.DAT", "MORE.DAT"})
         EXPECT_FALSE(Exists(installed + "\\" + name)) << name;
     EXPECT_TRUE(Exists(installed + "\\SAVES\\SLOT1.DAT"));
     EXPECT_TRUE(IsDirectory(installed));
-    EXPECT_EQ(Record(), "(none)");
+    EXPECT_EQ(Record(kQ3), "(none)");
     EXPECT_TRUE(ProductKeyExists(kQ3));
 }
 
 TEST_F(InstallTest, UninstallOfADirectoryDeletedByHandForgetsTheRecordSilently)
 {
-    SetProductValue(kQ3, "InstallDir", REG_SZ, TestDir() + "\\gone" + std::string(1, '\0'));
-    RunLauncher([&](const WindowDriver& driver, HWND main) {
-        Click(main, IDC_INSTALL);
-        const SeenBox question = driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
-        EXPECT_FALSE(driver.MessageBoxWithin(300));
+    SetRecord(kQ3, TestDir() + "\\gone");
+    Run([&](const Player& player) {
+        EXPECT_TRUE(player.Uninstall(IDYES));
+        EXPECT_FALSE(player.driver.MessageBoxWithin(300));
     });
-    EXPECT_EQ(Record(), "(none)");
+    EXPECT_EQ(Record(kQ3), "(none)");
 }
 
 TEST_F(InstallTest, ARootRecordDeletesNoFile)
@@ -834,8 +735,8 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
     // through "..", as object manager and device paths, with a trailing
     // space the system strips; and on a system whose code page has no
     // double-byte characters: there E9 is a name of its own, and ".." after
-    // it leads back to the root.
-    // An engine at the root: the root guard alone keeps its files.
+    // it leads back to the root. The root holds an engine: the root guard
+    // alone keeps its files.
     const std::string marker = "C:\\KEEP-ME.TXT", engine = "C:\\VGX.EXE";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
     ASSERT_TRUE(WriteBytes(engine, "engine"));
@@ -846,17 +747,11 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
         SCOPED_TRACE("record \"" + record + "\"");
         singleByteCodePage = record == "C:\\\xE9\\..";
         directoryRemovals = 0;
-        SetProductValue(kQ3, "InstallDir", REG_SZ, record + std::string(1, '\0'));
-        RunLauncher([&](const WindowDriver& driver, HWND main) {
-            Click(main, IDC_INSTALL);
-            const SeenBox question = driver.WaitForMessageBox();
-            ASSERT_TRUE(question.window);
-            Answer(question, IDYES);
-            EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
-        });
+        SetRecord(kQ3, record);
+        Run([&](const Player& player) { EXPECT_TRUE(player.Uninstall(IDYES)); });
         EXPECT_TRUE(Exists(marker) && Exists(engine));
         EXPECT_EQ(directoryRemovals, 0) << "a root was taken for a directory";
-        EXPECT_EQ(Record(), "(none)");
+        EXPECT_EQ(Record(kQ3), "(none)");
     }
     DeleteFileA(marker.c_str());
     DeleteFileA(engine.c_str());

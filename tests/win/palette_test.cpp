@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,21 +20,6 @@
 
 namespace {
 
-std::mutex callsLock;
-std::vector<std::string> calls;
-
-void Record(const std::string& call)
-{
-    std::lock_guard<std::mutex> hold(callsLock);
-    calls.push_back(call);
-}
-
-std::vector<std::string> Calls()
-{
-    std::lock_guard<std::mutex> hold(callsLock);
-    return calls;
-}
-
 // The one palette the launcher creates, and the entries it was made from.
 HPALETTE picturePalette;
 std::vector<PALETTEENTRY> pictureEntries;
@@ -48,41 +32,35 @@ HPALETTE WINAPI CreatePaletteWatch(const LOGPALETTE* palette)
 
 HPALETTE WINAPI SelectPaletteWatch(HDC dc, HPALETTE palette, BOOL background)
 {
-    Record(std::string("SelectPalette ") + (palette == picturePalette ? "picture" : "previous") +
-           (background ? " background" : " foreground"));
+    Log(std::string("SelectPalette ") + (palette == picturePalette ? "picture" : "previous") +
+        (background ? " background" : " foreground"));
     return REAL(SelectPalette)(dc, palette, background);
 }
 
 UINT WINAPI RealizePaletteWatch(HDC dc)
 {
     const UINT changed = REAL(RealizePalette)(dc);
-    Record(changed ? "RealizePalette changed" : "RealizePalette");
+    Log(changed ? "RealizePalette changed" : "RealizePalette");
     return changed;
 }
 
 BOOL WINAPI InvalidateRectWatch(HWND window, const RECT* rect, BOOL erase)
 {
-    Record(rect == NULL && erase ? "InvalidateRect all" : "InvalidateRect");
+    Log(rect == NULL && erase ? "InvalidateRect all" : "InvalidateRect");
     return REAL(InvalidateRect)(window, rect, erase);
 }
 
 // Runs the launcher in this process while `drive` works its main window.
 template <class Drive>
-void WithMainWindow(Drive drive)
+void WithWatchedPalette(Drive drive)
 {
     DeleteProductKey(kQ3);
     Watch("GDI32.dll", "CreatePalette", (void*)CreatePaletteWatch);
     Watch("GDI32.dll", "SelectPalette", (void*)SelectPaletteWatch);
     Watch("GDI32.dll", "RealizePalette", (void*)RealizePaletteWatch);
     Watch("USER32.dll", "InvalidateRect", (void*)InvalidateRectWatch);
-    const int result = RunLauncherWhileDriving([&](const WindowDriver& driver) {
-        HWND main = driver.WaitForDialog(IDC_PLAY);
-        ASSERT_TRUE(main);
-        drive(main);
-        Click(main, IDC_EXIT);
-    });
+    EXPECT_EQ(WithMainWindow([&](const Player& player) { drive(player.main); }), 0);
     RemovePatches();
-    EXPECT_EQ(result, 0);
 }
 
 // What one sent message made the window do, followed by whatever paint it
@@ -90,9 +68,9 @@ void WithMainWindow(Drive drive)
 std::vector<std::string> CallsOf(HWND main, UINT message, WPARAM wParam)
 {
     RedrawWindow(main, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);  // no paint left pending
-    const size_t before = Calls().size();
+    const size_t before = Events().size();
     SendMessageA(main, message, wParam, 0);
-    const std::vector<std::string> all = Calls();
+    const std::vector<std::string> all = Events();
     return std::vector<std::string>(all.begin() + long(before), all.end());
 }
 
@@ -110,7 +88,7 @@ void ExpectRealisation(const std::vector<std::string>& calls)
 
 TEST(PaletteTest, NewPaletteQueriesAndOthersChangesRealiseInTheForeground)
 {
-    WithMainWindow([](HWND main) {
+    WithWatchedPalette([](HWND main) {
         ExpectRealisation(CallsOf(main, WM_QUERYNEWPALETTE, 0));
         EXPECT_TRUE(CallsOf(main, WM_PALETTECHANGED, (WPARAM)main).empty()) << "its own realisation is ignored";
         HWND other = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
@@ -152,7 +130,7 @@ TEST(PaletteTest, OnAPaletteScreenTheSystemPaletteTakesThePicturesColours)
     const Picture picture = ProgramPicture(program);
     ASSERT_EQ(picture.colours.size(), 256u);
 
-    WithMainWindow([&](HWND main) {
+    WithWatchedPalette([&](HWND main) {
         // The logical palette holds the system's static colours at both ends.
         for (int i : {0, 9, 246, 255}) {
             const PALETTEENTRY& entry = pictureEntries.at(i);

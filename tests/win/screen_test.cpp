@@ -12,17 +12,15 @@
 
 namespace {
 
-class ScreenTest : public ::testing::TestWithParam<const Product*> {
+class ScreenTest : public ProductTest {
 protected:
     void SetUp() override
     {
         DeleteProductKey(product());
         disc_ = MakeDisc(product(), false);
-        program_ = disc_ + "\\" + product().exe;
-        picture_ = ProgramPicture(program_);
+        picture_ = ProgramPicture(disc_ + "\\" + product().exe);
         ASSERT_EQ(picture_.pixels.size(), 580u * 440u);
     }
-    const Product& product() const { return *GetParam(); }
 
     // Where the shown client area first differs from the crop, above the buttons.
     std::string CropMismatch(HWND main) const
@@ -46,21 +44,19 @@ protected:
         return std::string();
     }
 
-    std::string disc_, program_;
+    std::string disc_;
     Picture picture_;
 };
 
 TEST_P(ScreenTest, PaintsTheCentredCropOfItsPicture)
 {
-    Launch run(program_, disc_);
-    HWND main = run.Driver().WaitForDialog(IDC_PLAY);
-    ASSERT_TRUE(main);
+    Launch run(product(), disc_);
+    ASSERT_TRUE(run.ShowsMain());
     std::string mismatch;
-    EXPECT_TRUE(WaitFor([&] { return (mismatch = CropMismatch(main)).empty(); }, 5000)) << mismatch;
-    Click(main, IDC_EXIT);
-    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_TRUE(WaitFor([&] { return (mismatch = CropMismatch(run.Main())).empty(); }, 5000)) << mismatch;
+    EXPECT_TRUE(run.EndsQuietly(IDC_EXIT));
 }
 
-INSTANTIATE_TEST_SUITE_P(Products, ScreenTest, ::testing::Values(&kQ3, &kKrn), NameOfProduct());
+RUN_ONCE_PER_PRODUCT(ScreenTest);
 
 }  // namespace

@@ -53,6 +53,7 @@ protected:
         MakeFile(source_ + "\\DATA.BIN", 97280 * 3);  // the size shows as 0.3
         PrepareProductState(source_);
     }
+    void TearDown() override { RemovePatches(); }
 
     // Runs the dialog while `drive` plays it; returns its result.
     template <class Drive>
@@ -177,8 +178,7 @@ BOOL WINAPI UnreadableListing(HANDLE, LPWIN32_FIND_DATAA)
 TEST_F(SelectDialogTest, AListingThatBreaksOffIsNoSizeToInstallBy)
 {
     MakeFile(source_ + "\\ZZZ.BIN", 4 << 20);  // listed after DATA.BIN on Wine
-    ImportPatch patch("KERNEL32.dll", "FindNextFileA", (void*)UnreadableListing);
-    ASSERT_TRUE(patch.Applied());
+    Watch("KERNEL32.dll", "FindNextFileA", (void*)UnreadableListing);
     ExpectEndsAtOnceWith(kTextInstallFailed);
 }
 
@@ -223,7 +223,8 @@ TEST_F(SelectDialogTest, ATrailingBackslashNamesTheDirectoryItself)
             const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
                 const SeenBox question = Try(driver, dialog, typed);
                 ASSERT_TRUE(question.window);
-                EXPECT_EQ(ShowBytes(question.text), ShowBytes("ディレクトリ\"" + target + "\"にインストールを行います。"));
+                EXPECT_EQ(ShowBytes(question.text),
+                          ShowBytes("ディレクトリ\"" + target + "\"にインストールを行います。"));
                 Answer(question, IDYES);
             });
             EXPECT_EQ(result, 1);
@@ -329,8 +330,7 @@ DWORD WINAPI FailingFullPath(LPCSTR, DWORD size, LPSTR buffer, LPSTR* filePart)
 
 TEST_F(SelectDialogTest, APathThatCannotBeMadeFullIsRefusedWithNoGarbageLeft)
 {
-    ImportPatch patch("KERNEL32.dll", "GetFullPathNameA", (void*)FailingFullPath);
-    ASSERT_TRUE(patch.Applied());
+    Watch("KERNEL32.dll", "GetFullPathNameA", (void*)FailingFullPath);
     Run([](const WindowDriver& driver, HWND dialog) {
         for (DWORD result : {DWORD(0), DWORD(300), DWORD(260)}) {
             SCOPED_TRACE(result);
@@ -347,8 +347,7 @@ UINT WINAPI WindowsOnD(LPSTR buffer, UINT size) { return lstrlenA(lstrcpynA(buff
 TEST_F(SelectDialogTest, ProposesTheProductsPathOnTheWindowsDrive)
 {
     lstrcpyA(DefaultInstallPath, kKrn.installPath);  // KRN's string 2
-    ImportPatch patch("KERNEL32.dll", "GetWindowsDirectoryA", (void*)WindowsOnD);
-    ASSERT_TRUE(patch.Applied());
+    Watch("KERNEL32.dll", "GetWindowsDirectoryA", (void*)WindowsOnD);
     Run([](const WindowDriver&, HWND dialog) {
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_PATH)), "D:\\Program Files\\Tovak\\KRN");
         Click(dialog, IDC_CANCEL);

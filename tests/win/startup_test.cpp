@@ -5,6 +5,7 @@
 // program's imports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../../installer/installer.h"
+#include "../../installer/internal.h"
 #include "../../common/texts.h"
 #include "../../picture/backcg.h"
 #include "../../picture/rle.h"
@@ -103,9 +104,10 @@ protected:
         DeleteProductKey(kQ3);
     }
 
-    // Runs WinMain on its own thread; `drive` plays the player meanwhile.
-    template <class Drive>
-    int RunWinMain(Drive drive)
+    void TearDown() override { RemovePatches(); }
+
+    // Watches what start-up does, for a run of the launcher.
+    static void WatchStartUp()
     {
         WatchMemoryAndDialogs();
         Watch("USER32.dll", "LoadStringA", (void*)LoadStringWatch);
@@ -116,16 +118,13 @@ protected:
         Watch("USER32.dll", "MessageBoxA", (void*)MessageBoxWatch);
         Watch("GDI32.dll", "DeleteObject", (void*)DeleteObjectWatch);
         Watch("KERNEL32.dll", "FreeResource", (void*)FreeResourceWatch);
-
-        const int result = RunLauncherWhileDriving(drive);
-        RemovePatches();
-        return result;
     }
 
     // Expects the failure message, answers it and checks that the program ends.
     void ExpectFailureMessage(const char* text, const char* caption)
     {
-        const int result = RunWinMain([&](const WindowDriver& driver) {
+        WatchStartUp();
+        const int result = RunLauncherWhileDriving([&](const WindowDriver& driver) {
             const SeenBox box = driver.WaitForMessageBox();
             EXPECT_TRUE(IsNotice(box, text, caption));
             if (box.window)
@@ -134,21 +133,17 @@ protected:
         EXPECT_EQ(result, 0);
     }
 
-    size_t Count(const std::string& event) const
+    static size_t Count(const std::string& event)
     {
-        size_t count = 0;
-        for (const std::string& seen : events)
-            count += seen == event;
-        return count;
+        const std::vector<std::string> events = Events();
+        return size_t(std::count(events.begin(), events.end(), event));
     }
 
     // The events from the message box on: the clean-up that followed it.
-    std::vector<std::string> AfterMessage() const
+    static std::vector<std::string> AfterMessage()
     {
-        for (size_t i = 0; i < events.size(); ++i)
-            if (events[i] == "MessageBoxA")
-                return std::vector<std::string>(events.begin() + i, events.end());
-        return events;
+        const std::vector<std::string> events = Events();
+        return std::vector<std::string>(std::find(events.begin(), events.end(), "MessageBoxA"), events.end());
     }
 };
 
@@ -258,9 +253,9 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
     DecodeRle(topDown.data(), layout.picture, 580);
 
     paintedBits.clear();
-    const int result = RunWinMain([&](const WindowDriver& driver) {
-        HWND main = driver.WaitForDialog(IDC_PLAY);
-        ASSERT_TRUE(main);
+    WatchStartUp();
+    const int result = WithMainWindow([&](const Player& player) {
+        HWND main = player.main;
         ASSERT_TRUE(WaitFor([] { return !paintedBits.empty(); })) << "the picture was never painted";
 
         // A client area that differs from the picture by odd numbers: the
@@ -280,7 +275,6 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
         EXPECT_EQ(bottom, (440 - height) / 2);
         EXPECT_EQ(left + 1, 580 - left - width);       // one more column off the right
         EXPECT_EQ(bottom + 1, 440 - bottom - height);  // one more row off the top
-        Click(main, IDC_EXIT);
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Count("MessageBoxA"), 0u);
@@ -314,6 +308,7 @@ TEST_F(StartupTest, DecodesThePictureBottomUpWithItsPaletteAndReleasesItInOrder)
     ASSERT_EQ(paintedBits.size(), 580u * 440u);
     for (int row = 0; row < 440; ++row)
         ASSERT_EQ(memcmp(&paintedBits[size_t(row) * 580], &topDown[size_t(439 - row) * 580], 580), 0) << "row " << row;
+    const std::vector<std::string> events = Events();
     const std::vector<std::string> last(events.end() - 4, events.end());
     EXPECT_EQ(last, (std::vector<std::string>{"GlobalUnlock", "GlobalFree", "DeleteObject", "FreeResource"}));
 }

@@ -167,6 +167,18 @@ void SetProductValue(const Product& product, const char* name, DWORD type, const
     RegCloseKey(key);
 }
 
+std::string Record(const Product& product)
+{
+    std::string data;
+    DWORD type = 0;
+    return ReadProductValue(product, "InstallDir", &data, &type) ? data : std::string("(none)");
+}
+
+void SetRecord(const Product& product, const std::string& dir)
+{
+    SetProductValue(product, "InstallDir", REG_SZ, dir + std::string(1, '\0'));
+}
+
 void SetWindowsVersion(const char* exe, const char* version)
 {
     HKEY key;

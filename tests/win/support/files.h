@@ -32,6 +32,10 @@ std::string ProductKeyClass(const Product& product);
 DWORD ProductValueCount(const Product& product);
 bool ReadProductValue(const Product& product, const char* name, std::string* data, DWORD* type);
 void SetProductValue(const Product& product, const char* name, DWORD type, const std::string& data);
+// The install record: its data as stored (a path and its NUL), "(none)"
+// when there is none; set to `dir` as the launcher would write it.
+std::string Record(const Product& product);
+void SetRecord(const Product& product, const std::string& dir);
 
 // Wine's per-program Windows version ("win31", "nt351", "nt40"), read when a
 // program starts.

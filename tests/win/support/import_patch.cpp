@@ -38,28 +38,23 @@ void** FindSlot(const char* dll, const char* function)
     return nullptr;
 }
 
-}  // namespace
+// One patched slot, put back when the patch goes.
+class SlotPatch {
+public:
+    SlotPatch(void** slot, void* replacement) : slot_(slot), original_(*slot) { Store(slot_, replacement); }
+    ~SlotPatch() { Store(slot_, original_); }
+    SlotPatch(const SlotPatch&) = delete;
+    SlotPatch& operator=(const SlotPatch&) = delete;
+    void* Original() const { return original_; }
 
-ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement)
+private:
+    void** slot_;
+    void* original_;
+};
+
+std::map<std::string, std::unique_ptr<SlotPatch>>& Patches()
 {
-    slot_ = FindSlot(dll, function);
-    if (slot_) {
-        original_ = *slot_;
-        Store(slot_, replacement);
-    }
-}
-
-ImportPatch::~ImportPatch()
-{
-    if (slot_)
-        Store(slot_, original_);
-}
-
-namespace {
-
-std::map<std::string, std::unique_ptr<ImportPatch>>& Patches()
-{
-    static std::map<std::string, std::unique_ptr<ImportPatch>> patches;
+    static std::map<std::string, std::unique_ptr<SlotPatch>> patches;
     return patches;
 }
 
@@ -67,12 +62,14 @@ std::map<std::string, std::unique_ptr<ImportPatch>>& Patches()
 
 bool Patch(const char* dll, const char* function, void* replacement)
 {
-    auto patch = std::make_unique<ImportPatch>(dll, function, replacement);
-    const bool applied = patch->Applied();
-    Patches()[function] = std::move(patch);
-    return applied;
+    Patches().erase(function);  // the slot holds the original again
+    void** slot = FindSlot(dll, function);
+    if (!slot)
+        return false;
+    Patches()[function] = std::make_unique<SlotPatch>(slot, replacement);
+    return true;
 }
 
 void RemovePatches() { Patches().clear(); }
 
-void* OriginalOf(const char* function) { return Patches().at(function)->Original<void*>(); }
+void* OriginalOf(const char* function) { return Patches().at(function)->Original(); }

@@ -1,8 +1,14 @@
 #include "in_process.h"
 
-#include "../../../resources/ids.h"
+#include <gtest/gtest.h>
 
 #include <string>
+
+#include "../../../resources/ids.h"
+#include "watch.h"
+
+// The launcher's entry, which the in-process tests link.
+extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
 namespace {
 
@@ -22,17 +28,7 @@ BOOL CALLBACK Press(HWND window, LPARAM)
     return TRUE;
 }
 
-}  // namespace
-
-void CloseEverything(const std::atomic<bool>& done)
-{
-    const DWORD start = GetTickCount();
-    while (!done && GetTickCount() - start < kWaitMs) {
-        EnumWindows(Press, 0);
-        Sleep(100);
-    }
-}
-
+// GetModuleFileNameA as the launcher sees it: its Q3.EXE in the current folder.
 DWORD WINAPI LauncherInCurrentFolder(HMODULE, LPSTR path, DWORD size)
 {
     char folder[MAX_PATH];
@@ -45,4 +41,32 @@ DWORD WINAPI LauncherInCurrentFolder(HMODULE, LPSTR path, DWORD size)
     program += "Q3.EXE";
     lstrcpynA(path, program.c_str(), int(size));
     return program.size() < size ? DWORD(program.size()) : size;
+}
+
+}  // namespace
+
+void CloseEverything(const std::atomic<bool>& done)
+{
+    const DWORD start = GetTickCount();
+    while (!done && GetTickCount() - start < kWaitMs) {
+        EnumWindows(Press, 0);
+        Sleep(100);
+    }
+}
+
+int RunLauncherWhileDriving(const std::function<void(const WindowDriver&)>& drive)
+{
+    Watch("KERNEL32.dll", "GetModuleFileNameA", (void*)LauncherInCurrentFolder);
+    return RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
+}
+
+int WithMainWindow(const std::function<void(const Player&)>& play)
+{
+    return RunLauncherWhileDriving([&](const WindowDriver& driver) {
+        HWND main = driver.WaitForDialog(IDC_PLAY);
+        ASSERT_TRUE(main) << "no main window";
+        play(Player{driver, main});
+        if (IsWindow(main))
+            Click(main, IDC_EXIT);
+    });
 }

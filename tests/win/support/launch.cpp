@@ -1,12 +1,10 @@
 #include "launch.h"
 
-#include <gtest/gtest.h>
+#include <cstdlib>
 
-#include "../../../common/texts.h"
 #include "../../../installer/install_math.h"
 #include "../../../resources/ids.h"
 #include "files.h"
-#include "windows_text.h"
 
 std::string TestDir()
 {
@@ -25,6 +23,7 @@ std::string TestDir()
 }
 
 std::string EngineLogPath() { return TestDir() + "\\vgx.log"; }
+std::string EngineLog() { return ReadBytes(EngineLogPath()); }
 
 std::string EngineLine(const std::string& directory, const std::string& engine)
 {
@@ -41,12 +40,26 @@ std::string MakeDisc(const Product& product, bool withEngine, const std::string&
     return disc;
 }
 
+std::string PressedDisc(const Product& product)
+{
+    if (GetDriveTypeA("D:\\") == DRIVE_CDROM && Exists(std::string("D:\\") + product.exe))
+        return "D:\\";
+    // The image's folder, seen through drive Z:, which is the host's root.
+    const char* image = getenv("WINE_CDROM");
+    if (!image || !*image)
+        return "";
+    std::string folder = "Z:" + std::string(image, strlen(image) - (strlen(image) > 4 ? 4 : 0)) + "\\";
+    for (char& c : folder)
+        if (c == '/')
+            c = '\\';
+    return Exists(folder + product.exe) ? folder : "";
+}
+
 std::string SizeText(const std::string& dir)
 {
-    uint32_t bytes = 0;
+    uint32_t bytes = 0;  // modulo 2^32, as the dialog sums
     WIN32_FIND_DATAA entry;
-    const std::string pattern = dir + (dir.back() == '\\' ? "*.*" : "\\*.*");
-    HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+    HANDLE find = FindFirstFileA((dir + (dir.back() == '\\' ? "*.*" : "\\*.*")).c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do
             bytes += entry.nFileSizeLow;
@@ -59,35 +72,15 @@ std::string SizeText(const std::string& dir)
     return text;
 }
 
-void InstallInto(const Launch& run, HWND main, const std::string& target)
-{
-    Click(main, IDC_INSTALL);
-    HWND select = run.Driver().WaitForDialog(IDC_START);
-    ASSERT_TRUE(select);
-    SetControlText(select, IDC_PATH, target);
-    Click(select, IDC_START);
-    SeenBox box = run.Driver().WaitForMessageBox();
-    ASSERT_TRUE(box.window);
-    Answer(box, IDYES);
-    box = run.Driver().WaitForMessageBox();
-    ASSERT_TRUE(box.window);
-    EXPECT_EQ(ShowBytes(box.text), ShowBytes(kTextInstallDone));
-    Answer(box, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(main, IDC_INSTALL)) == kLabelUninstall; }));
-}
-
-std::string DiscInDriveD(const Product& product)
-{
-    return GetDriveTypeA("D:\\") == DRIVE_CDROM && Exists(std::string("D:\\") + product.exe) ? "D:\\" : "";
-}
-
-Launch::Launch(const std::string& program, const std::string& workDir)
+Launch::Launch(const Product& product, const std::string& disc, const std::string& current)
 {
     SetEnvironmentVariableA("VGX_LOG", EngineLogPath().c_str());
+    const std::string program = disc + (disc.back() == '\\' ? "" : "\\") + product.exe;
+    const std::string directory = current.empty() ? disc : current;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + program + "\"";
-    if (CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, workDir.c_str(), &startup,
+    if (CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, directory.c_str(), &startup,
                        &process_))
         driver_ = WindowDriver(process_.dwProcessId);
 }
@@ -102,6 +95,29 @@ Launch::~Launch()
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
+}
+
+::testing::AssertionResult Launch::ShowsMain()
+{
+    if (!process_.hProcess)
+        return ::testing::AssertionFailure() << "the launcher did not start: error " << GetLastError();
+    main_ = driver_.WaitForDialog(IDC_PLAY);
+    if (!main_)
+        return ::testing::AssertionFailure() << "the main window did not show";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Launch::EndsQuietly(int button)
+{
+    Click(main_, button);
+    // A box would hold the process open: look for one while it runs.
+    WaitFor([&] { return WaitForExit(0) != STILL_ACTIVE || driver_.MessageBoxWithin(0); });
+    if (driver_.MessageBoxWithin(0))
+        return ::testing::AssertionFailure() << "a message box showed: " << Describe(driver_.WaitForMessageBox(0));
+    const DWORD code = WaitForExit();
+    if (code != 0)
+        return ::testing::AssertionFailure() << "the launcher ended with " << code;
+    return ::testing::AssertionSuccess();
 }
 
 DWORD Launch::WaitForExit(DWORD timeoutMs)

@@ -1,11 +1,14 @@
-// Starting the programs under test, each test in folders of its own.
+// Starting the programs under test, each test in folders of its own, and
+// playing them to their end.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "driver.h"
+#include "player.h"
 #include "products.h"
 
 // C:\tests\<suite>.<test>: the running test's own folder, made empty.
@@ -16,8 +19,14 @@ std::string TestDir();
 // CD-ROM would hold them.
 std::string MakeDisc(const Product& product, bool withEngine, const std::string& folder = "disc");
 
-// Where the stand-in engine of this test writes its line.
+// The product's pressed disc: "D:\" when drive D: is a CD-ROM that holds it
+// (the test was given its image, WINE_CDROM), else the folder it was pressed
+// from (where FUSE is missing), else empty.
+std::string PressedDisc(const Product& product);
+
+// Where the stand-in engine of this test writes its line, and what it wrote.
 std::string EngineLogPath();
+std::string EngineLog();
 
 // The line the stand-in engine writes when the launcher starts `engine`
 // (its full path) in the working directory `directory`.
@@ -26,30 +35,31 @@ std::string EngineLine(const std::string& directory, const std::string& engine);
 // The size the directory dialog shows for what a folder holds.
 std::string SizeText(const std::string& dir);
 
-class Launch;
-
-// Installs through the directory dialog into `target`, as a player would,
-// and waits for the install button to read uninstall.
-void InstallInto(const Launch& run, HWND main, const std::string& target);
-
-// "D:\" when drive D: is a CD-ROM that holds the product's launcher (the
-// test was given a pressed image, WINE_CDROM), else empty.
-std::string DiscInDriveD(const Product& product);
-
-// One run of a program, ended by the destructor if it is still running.
+// One run of a launcher from a disc folder, ended by the destructor if it is
+// still running.
 class Launch {
 public:
-    Launch(const std::string& program, const std::string& workDir);
+    // Starts the product's program in `disc` with `current` as its current
+    // directory (by default the disc, as autorun starts it).
+    Launch(const Product& product, const std::string& disc, const std::string& current = std::string());
     ~Launch();
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 
-    bool Started() const { return process_.hProcess != NULL; }
+    // Waits for the main window; a failure says it never showed.
+    ::testing::AssertionResult ShowsMain();
+    HWND Main() const { return main_; }
     const WindowDriver& Driver() const { return driver_; }
+    Player Play() const { return Player{driver_, main_}; }
+
+    // Presses `button` of the main window (exit or play): the launcher ends
+    // with exit code 0, and no message box shows on the way.
+    ::testing::AssertionResult EndsQuietly(int button);
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = kWaitMs);
 
 private:
     PROCESS_INFORMATION process_ = {};
     WindowDriver driver_{0};
+    HWND main_ = NULL;
 };

@@ -1,6 +1,8 @@
 // What the tests know of the two products.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 struct Product {
@@ -15,12 +17,15 @@ struct Product {
 extern const Product kQ3;
 extern const Product kKrn;
 
-// Names each instance of a test run once per product after its product
-// ("Products/DiscTest.X/Q3"); the parameter is a const Product*.
-struct NameOfProduct {
-    template <class ParamInfo>
-    std::string operator()(const ParamInfo& info) const
-    {
-        return info.param->name;
-    }
+// The base of the tests that run once per product; RUN_ONCE_PER_PRODUCT
+// instantiates a suite of them, each instance named after its product
+// ("Products/DiscTest.X/Q3").
+class ProductTest : public ::testing::TestWithParam<const Product*> {
+protected:
+    const Product& product() const { return *GetParam(); }
 };
+
+#define RUN_ONCE_PER_PRODUCT(suite)                      \
+    INSTANTIATE_TEST_SUITE_P(                            \
+        Products, suite, ::testing::Values(&kQ3, &kKrn), \
+        [](const ::testing::TestParamInfo<const Product*>& info) { return std::string(info.param->name); })

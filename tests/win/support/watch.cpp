@@ -7,13 +7,19 @@
 
 Failures failures;
 std::atomic<int> allocations, frees;
-std::vector<std::string> events;
+static std::mutex logging;
+static std::vector<std::string> events;
 
 void Log(const std::string& event)
 {
-    static std::mutex logging;
     std::lock_guard<std::mutex> lock(logging);
     events.push_back(event);
+}
+
+std::vector<std::string> Events()
+{
+    std::lock_guard<std::mutex> lock(logging);
+    return events;
 }
 
 void Watch(const char* dll, const char* function, void* replacement)
@@ -57,6 +63,7 @@ void ResetWatches()
 {
     failures = Failures();
     allocations = frees = 0;
+    std::lock_guard<std::mutex> lock(logging);
     events.clear();
 }
 

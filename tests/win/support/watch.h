@@ -13,7 +13,7 @@
 
 #include "message_box.h"
 
-// Replaces an import of this program for the rest of the test (see
+// Replaces an import of this program until RemovePatches (see
 // import_patch.h); a function that is not imported fails the test.
 void Watch(const char* dll, const char* function, void* replacement);
 
@@ -27,10 +27,10 @@ struct Failures {
 extern Failures failures;
 
 // What they saw: blocks allocated and freed, and in order, as "GlobalAlloc",
-// "GlobalUnlock", "GlobalFree" (the events of the GUI thread alone).
+// "GlobalUnlock", "GlobalFree", with the events the suites log themselves.
 extern std::atomic<int> allocations, frees;
-extern std::vector<std::string> events;
 void Log(const std::string& event);  // from any thread
+std::vector<std::string> Events();   // so far, in order
 
 // Clears the switches, the counts and the events, for SetUp.
 void ResetWatches();
