@@ -7,26 +7,19 @@
 #            32-bit build and the 64-bit one, and the ratio of the two
 set -eu
 cd "$(dirname "$0")"
-tools/deps.sh
+tools/deps.sh build wine
 tools/build.sh
 for bench in build/native/bench/*_bench; do
     echo "== $(basename "$bench")"
     "$bench" --benchmark_min_time=0.2
 done
 
-# The install, built 32-bit as it ships (its process under the emulator)
-# and 64-bit (native), in the same run: the emulator's cost is their ratio.
-xvfb=$(mktemp) registered=""
-finish() {
-    kill "$(cat "$xvfb")" 2>/dev/null
-    rm -f "$xvfb"
-    [ -n "$registered" ] && tests/wine/emulator.sh off
-}
-trap finish EXIT
-DISPLAY=$(tests/wine/xvfb.sh "$xvfb" 24)
-export DISPLAY WINE_TEMPLATE="$(pwd)/build/wine-template"
-emulator=$(tests/wine/emulator.sh on)
-[ "$emulator" = registered ] && registered=1
+# The install, built 32-bit as it ships and 64-bit, in the same run, in a
+# Windows session of its own: the 32-bit process runs natively where the
+# kernel can, else under the emulator, whose cost is then the ratio.
+. tests/wine/session.sh
+trap end_windows_session EXIT
+windows_session || { echo "${windows_session_why:-no Windows session}"; exit 1; }
 for build in win32 win64; do
     echo "== install_bench ($build, under Wine)"
     (cd build/$build && ../../tests/wine/run.sh ./install_bench.exe) | tee "build/$build/install_bench.txt"

@@ -23,20 +23,20 @@ Q3 | KRN) ;;
     ;;
 esac
 
-tools/deps.sh
+tools/deps.sh build wine
 tools/build.sh
 
-# The disc holds the shipping 32-bit programs, which the emulator runs;
-# only where it cannot be had does the demo take the 64-bit build instead.
+# The disc holds the shipping 32-bit programs; only where this machine
+# cannot run them does the demo take the 64-bit build instead.
 root=$(pwd)
 demo="$root/build/demo"
-registered=""
-if emulator=$(tests/wine/emulator.sh on 2>&1); then
+. tests/wine/session.sh
+trap end_windows_session EXIT
+if allow_32bit; then
     build=win32
-    [ "$emulator" = registered ] && registered=1
 else
-    echo "$emulator"
-    echo "without the emulator this machine cannot run 32-bit programs: the demo runs the 64-bit build instead"
+    echo "$windows_session_why"
+    echo "this machine cannot run 32-bit programs: the demo runs the 64-bit build instead"
     build=win64
     export WINE_64_ONLY=1
 fi
@@ -52,7 +52,7 @@ echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)
 . tests/wine/cdrom.sh
 export VGX_LOG="$demo/vgx.log"
 template="$demo/template-$build"
-tests/wine/template.sh "$template"
+make_template "$template"
 
 interactive=""
 [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && interactive=1
@@ -68,9 +68,7 @@ else
     copy_prefix "$template" "$WINEPREFIX"
     printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="640x480"\n' \
         >>"$WINEPREFIX/user.reg"
-    xvfb=$(mktemp)
-    DISPLAY=$(tests/wine/xvfb.sh "$xvfb" 24)
-    export DISPLAY
+    start_x DISPLAY 24
 fi
 # Wine draws the caption's buttons with Marlett. Debian's fonts-wine keeps it
 # in /usr/share/wine/fonts, where this Wine does not look for fonts; the
@@ -88,13 +86,9 @@ else
 fi
 stop() {
     wine_stop
-    [ -n "$registered" ] && tests/wine/emulator.sh off
     [ -n "$mounted" ] && unmount_cdrom "$WINEPREFIX"
-    if [ -z "$interactive" ]; then
-        rm -rf "$WINEPREFIX"
-        kill "$(cat "$xvfb")" 2>/dev/null || true
-        rm -f "$xvfb"
-    fi
+    [ -n "$interactive" ] || rm -rf "$WINEPREFIX"
+    end_windows_session
 }
 trap stop EXIT
 

@@ -1,27 +1,53 @@
 #!/bin/bash
-# Installs what the tests need, builds everything and runs every test, then
-# prints one summary:
-#   native    picture codec, tools and portable arithmetic (GoogleTest, ctest),
-#             and what the shipping programs import
-#   fuzz      a short libFuzzer run of each target under AddressSanitizer
-#   wine      every Windows test on the shipping 32-bit build: its programs
-#             driven end to end, and the in-process tests built 32-bit; the
-#             32-bit processes run under qemu's user-mode emulator
-#   wine64    the smoke suite on the 64-bit build of the same sources
+# Installs what the tests need, builds it, runs the tests and prints one
+# summary.
+#
+#   ./test.sh                     every stage
+#   ./test.sh STAGE... [ARGS...]  those stages, ARGS going to each one's
+#                                 runner: ctest's options for native, wine
+#                                 and wine64 (./test.sh wine -R InstallTest),
+#                                 the seconds per target for fuzz
+#
+#   native    picture codec, tools and portable arithmetic, and what the
+#             shipping programs import (build/native, build/win32's files)
+#   fuzz      a short libFuzzer run of each target under the sanitizers
+#   wine      every Windows test on the shipping 32-bit build, under Wine
+#   wine64    the disc tests and the missing-engine test on the 64-bit build
 #
 #   FUZZ_SECONDS=N   how long each fuzz target runs (default 20)
+#   WINE_EMULATE=1   32-bit programs under the emulator even where the
+#                    kernel runs them itself
+#   CI=true          a capability the tests need and lack fails them
 set -u
 cd "$(dirname "$0")"
 root=$(pwd)
 start=$(date +%s)
 logs="$root/build/test-logs"
 
-tools/deps.sh || exit 1
-tools/build.sh --fuzz || { echo "build failed"; exit 1; }
+stages=()
+while [ $# -gt 0 ]; do
+    case $1 in
+    native | fuzz | wine | wine64) stages+=("$1") ;;
+    *) break ;;
+    esac
+    shift
+done
+[ ${#stages[@]} -gt 0 ] || stages=(native fuzz wine wine64)
+wants() { [[ " ${stages[*]} " == *" $1 "* ]]; }
+
+# What the stages need installed and built.
+groups=(build) trees=()
+wants native && trees+=(native win32)
+wants fuzz && groups+=(fuzz) trees+=(fuzz)
+wants wine && groups+=(wine) trees+=(native win32)
+wants wine64 && groups+=(wine) trees+=(native win64)
+tools/deps.sh "${groups[@]}" || exit 1
+tools/build.sh "${trees[@]}" || { echo "build failed"; exit 1; }
 mkdir -p "$logs"
 
 names=() results=() details=() times=()
 record() {  # record NAME LOG STATUS SECONDS [NOTE]: a stage's outcome for the summary
+    local skipped
     names+=("$1")
     times+=("$4 s")
     case $3 in
@@ -29,60 +55,50 @@ record() {  # record NAME LOG STATUS SECONDS [NOTE]: a stage's outcome for the s
     77) results+=("skipped") ;;
     *) results+=("FAILED") ;;
     esac
-    details+=("$(grep -E 'tests passed|Done [0-9]+ runs|SKIPPED' "$2" | tail -n 1)${5:+  $5}")
+    skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$2" | paste -sd ' ')
+    details+=("$(grep -E 'tests passed|Done [0-9]+ runs|SKIPPED' "$2" | tail -n 1)${5:+  $5}${skipped:+
+           skipped: $skipped}")
 }
-stage() {  # stage NAME LOG NOTE COMMAND...: runs a stage, keeps its log and its outcome
-    local name=$1 log=$2 note=$3 began
-    shift 3
+stage() {  # stage NAME NOTE COMMAND...: runs a stage, keeps its log and its outcome
+    local name=$1 note=$2 log="$logs/$1.log" began
+    shift 2
     began=$(date +%s)
     echo "== $name"
     "$@" 2>&1 | tee "$log"
     record "$name" "$log" "${PIPESTATUS[0]}" "$(($(date +%s) - began))" "$note"
 }
 
-# X servers, ours, stopped by their process ids: a 24-bit one and an 8-bit
-# one (a palette device).
-xvfb24=$(mktemp) xvfb8=$(mktemp) registered=""
-finish() {
-    for f in "$xvfb24" "$xvfb8"; do [ -s "$f" ] && kill "$(cat "$f")" 2>/dev/null; rm -f "$f"; done
-    [ -n "$registered" ] && tests/wine/emulator.sh off
-}
-trap finish EXIT
-DISPLAY=$(tests/wine/xvfb.sh "$xvfb24" 24) && DISPLAY8=$(tests/wine/xvfb.sh "$xvfb8" 8) || {
-    echo "cannot start Xvfb"
-    exit 1
-}
-export DISPLAY DISPLAY8 WINE_TEMPLATE="$root/build/wine-template"
-
-# The emulator, before the prefix is made: only a prefix made while it is
-# registered gets its 32-bit half.
-emulator=$(tests/wine/emulator.sh on 2>&1)
-emulator_status=$?
-[ "$emulator" = registered ] && registered=1
-[ $emulator_status = 0 ] && { tests/wine/template.sh "$WINE_TEMPLATE" || exit 1; }
-# Without the emulator nothing of Windows can run here: a local run says so
-# and skips, CI fails.
+# The Windows session, for the Wine stages only. Where its programs cannot
+# run, a local run says why and skips them; CI fails.
+session=0
+if wants wine || wants wine64; then
+    . tests/wine/session.sh
+    trap end_windows_session EXIT
+    windows_session
+    session=$?
+fi
 windows() {
-    if [ $emulator_status != 0 ]; then
-        echo "$emulator"
+    if [ $session = 1 ]; then
+        echo "$windows_session_why"
         [ -n "${CI:-}" ] && return 1
-        echo "SKIPPED: the Windows tests need the emulator"
+        echo "SKIPPED: the Windows tests need 32-bit programs to run"
         return 77
     fi
-    "$@"
+    [ $session = 0 ] && "$@"
 }
 
-native() {  # the native trees, and the shipping programs' files read natively
-    ctest --test-dir build/win32 -L native --output-on-failure &&
-        ctest --test-dir build/native --output-on-failure -j "$(nproc)"
+args=("$@")
+native() {
+    ctest --test-dir build/native --output-on-failure -j "$(nproc)" "${args[@]}"
 }
-stage native "$logs/native.log" "" native
-stage fuzz "$logs/fuzz.log" "" tests/fuzz/run.sh build/fuzz "${FUZZ_SECONDS:-20}"
 # The Windows tests mostly wait for Wine's processes: twice as many as cores.
-stage wine "$logs/wine.log" "on build/win32" windows \
-    ctest --test-dir build/win32 -L wine --output-on-failure -j "$(($(nproc) * 2))" --timeout 600
-stage wine64 "$logs/wine64.log" "on build/win64" windows \
-    ctest --test-dir build/win64 -L wine --output-on-failure -j "$(nproc)" --timeout 600
+wine_tests() {
+    ctest --test-dir "build/$1" -L wine --output-on-failure -j "$(($(nproc) * 2))" --timeout 600 "${args[@]}"
+}
+wants native && stage native "" native
+wants fuzz && stage fuzz "" tests/fuzz/run.sh build/fuzz "${args[0]:-${FUZZ_SECONDS:-20}}"
+wants wine && stage wine "on build/win32" windows wine_tests win32
+wants wine64 && stage wine64 "on build/win64" windows wine_tests win64
 
 echo
 echo "== summary ($(($(date +%s) - start)) s in all; logs in build/test-logs)"

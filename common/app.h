@@ -6,7 +6,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 enum { kTitleSize = 82, kPathSize = 260 };
+
+// The game engine: play starts it, from the disc or from the install
+// directory, and every install copies it from the disc's root.
+inline constexpr char kEngineName[] = "VGX.EXE";
 
 extern HINSTANCE AppInstance;
 extern char AppTitle[kTitleSize];  // string 1: the main window's title and every box's caption
@@ -25,6 +31,23 @@ void CentreOnDesktop(HWND window, int extent);
 // allocated; FreeLockedBlock releases it through its handle (NULL is none).
 void* AllocLockedBlock(SIZE_T bytes);
 void FreeLockedBlock(void* block);
+
+// Whether a byte leads a double-byte character in the system's ANSI code
+// page, which is how Windows itself splits a path into names.
+inline bool IsSystemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+// One command at a time. A command's dialogs and questions run message
+// loops, and those dispatch what another thread sends meanwhile (an
+// automation tool's click), so a window takes a command only while none of
+// its own runs: BeginCommand is false while one does.
+inline bool BeginCommand(bool* running)
+{
+    if (*running)
+        return false;
+    *running = true;
+    return true;
+}
+inline void EndCommand(bool* running) { *running = false; }
 
 // A notice or failure: an information box with the product title as caption.
 void Notify(HWND owner, const char* text);

@@ -164,11 +164,12 @@ static void OpenFiles(HWND dialog)
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
-    // A destination that does not fit its buffer is an open failure too;
-    // the source is closed on the way out.
+    // A destination that does not fit its buffer is an open failure too. The
+    // source is closed before the player is told.
     if (!JoinPath(path, sizeof path, InstallPath, "\\", copyEntry.cFileName) ||
         (destinationFile = OpenFile(path, &destinationInfo, OF_CREATE)) == HFILE_ERROR) {
         destinationFile = 0;
+        CloseFiles();
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }

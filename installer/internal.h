@@ -21,10 +21,6 @@ extern DWORD installSize;
 void WriteInstallRecord();
 void DeleteInstallRecord();
 
-// Whether a byte leads a double-byte character in the system's ANSI code
-// page, which is how Windows itself splits a path into names.
-inline bool IsSystemLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 // Deletes the plain files directly in InstallPath and the directory itself,
 // silently and never recursively. A path that cannot be a directory the
 // installer made (a root, a device path: a damaged record) is left alone.

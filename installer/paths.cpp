@@ -6,6 +6,14 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+size_t LastSeparator(const char* path, IsLeadByteFn isLeadByte)
+{
+    size_t last = kNoSeparator;
+    for (size_t at = NextSeparator(path, 0, isLeadByte); at != kNoSeparator; at = NextSeparator(path, at + 1, isLeadByte))
+        last = at;
+    return last;
+}
+
 }  // namespace
 
 size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte)
@@ -17,6 +25,22 @@ size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte)
             ++at;  // the trail byte may be 0x5C
     }
     return kNoSeparator;
+}
+
+size_t FolderLength(const char* path, IsLeadByteFn isLeadByte)
+{
+    const size_t last = LastSeparator(path, isLeadByte);
+    if (last == kNoSeparator)
+        return 0;
+    const bool root = last == 0 || (last == 2 && path[1] == ':');
+    return root ? last + 1 : last;
+}
+
+void DropTrailingSeparator(char* path, IsLeadByteFn isLeadByte)
+{
+    const size_t last = LastSeparator(path, isLeadByte);
+    if (last != kNoSeparator && last > 2 && path[last + 1] == '\0')
+        path[last] = '\0';
 }
 
 bool IsBelowDriveRoot(const char* path, IsLeadByteFn isLeadByte)

@@ -1,4 +1,4 @@
-// Path arithmetic of the installer. Portable: no Windows headers, so native
+// Path arithmetic of the installer and the launcher. Portable: no Windows headers, so native
 // tests call it directly. Paths are ANSI byte strings, in which the second
 // byte of a double-byte character may be 0x5C, the backslash: every scan
 // here steps over double-byte characters whole. Which bytes lead one is the
@@ -21,6 +21,18 @@ inline bool IsCp932LeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F
 // The index of the first path separator (a single-byte backslash) at or
 // after `from`, which must be a character boundary; kNoSeparator if none.
 size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte);
+
+// The length of the folder part of a file's full path, which is what is
+// made current to be in that folder: up to its last separator, which a
+// root keeps ("D:\Q3.EXE" gives "D:\", "D:\GAMES\Q3.EXE" "D:\GAMES");
+// 0 when the path has no separator.
+size_t FolderLength(const char* path, IsLeadByteFn isLeadByte);
+
+// Drops one trailing separator from a full path below a drive's root, so
+// that "C:\GAMES\Q3\" names C:\GAMES\Q3 and is not made as its own parent
+// first; a root ("C:\") keeps it. A final 0x5C that is the second byte of a
+// double-byte character ("C:\表") is no separator.
+void DropTrailingSeparator(char* path, IsLeadByteFn isLeadByte);
 
 // Whether a path is a directory the installer can have made: a drive
 // letter, a colon, a backslash and a name ("C:\Games\Q3"), with at least one

@@ -74,6 +74,8 @@ static void CreateParents(const char* fullPath, SECURITY_ATTRIBUTES* security)
     }
 }
 
+static bool startRunning;
+
 // Button 400: each failure tells the player and leaves the dialog open.
 static void StartInstall(HWND dialog)
 {
@@ -93,6 +95,7 @@ static void StartInstall(HWND dialog)
         Notify(dialog, kTextNoDirectory);
         return;
     }
+    DropTrailingSeparator(fullPath, IsSystemLeadByte);
     lstrcpyA(InstallPath, fullPath);
     if (fullPath[0] == '\\') {
         Notify(dialog, kTextNetworkDrive);
@@ -128,14 +131,11 @@ INT_PTR CALLBACK DlgSelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG: return OpenSelectDialog(dialog);
     case WM_COMMAND:
         if (wParam == IDC_START) {
-            // The loops of its message boxes dispatch a start sent meanwhile
-            // (by another thread, as automation does): one start at a time,
-            // so that what is created is what the player confirmed.
-            static bool starting;
-            if (!starting) {
-                starting = true;
+            // One start at a time, so that what is created is what the
+            // player confirmed.
+            if (BeginCommand(&startRunning)) {
                 StartInstall(dialog);
-                starting = false;
+                EndCommand(&startRunning);
             }
             return TRUE;
         }

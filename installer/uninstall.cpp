@@ -2,14 +2,28 @@
 // uninstall and a failed or cancelled install use.
 #include "../common/app.h"
 #include "../common/texts.h"
+#include "install_math.h"
 #include "internal.h"
 #include "paths.h"
+
+static bool HoldsTheEngine()
+{
+    char engine[kPathSize];
+    if (!JoinPath(engine, sizeof engine, InstallPath, "\\", kEngineName))
+        return false;
+    const DWORD attributes = GetFileAttributesA(engine);
+    return attributes != INVALID_FILE_ATTRIBUTES && PassesCopyFilter(attributes);
+}
 
 int UninstallCommand(HWND owner)
 {
     if (!Ask(owner, kTextUninstallQuestion, 0))
         return 0;
-    RemoveInstallDir();
+    // Every install copies the disc's root, and so the engine: a record that
+    // names a folder without it (restored or edited) names no install, and
+    // its files are not ours to delete.
+    if (HoldsTheEngine())
+        RemoveInstallDir();
     DeleteInstallRecord();  // whatever the removal achieved
     IsInstalled = 0;
     return 1;

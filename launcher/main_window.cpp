@@ -8,22 +8,24 @@
 #include "../resources/ids.h"
 #include "picture.h"
 
-static const char kEngine[] = "VGX.EXE";
-static const char kInstalledEngine[] = "\\VGX.EXE";  // appended to InstallPath
+// Play, install and uninstall run message boxes and dialogs: while one of
+// them runs, the main window ignores its commands and its close box.
+static bool commandRunning;
 
 // Starts the engine, installed or from the current directory, and closes the
 // launcher whether or not it started.
 static void Play(HWND window)
 {
-    char engine[sizeof InstallPath + sizeof kInstalledEngine];
+    char engine[sizeof InstallPath + 1 + sizeof kEngineName];
     char message[sizeof engine + sizeof kTextEngineMissing];
     char commandLine[] = "VGX Kirasol";
     if (IsInstalled) {
         lstrcpyA(engine, InstallPath);
-        lstrcatA(engine, kInstalledEngine);
+        lstrcatA(engine, "\\");
     } else {
-        lstrcpyA(engine, kEngine);
+        engine[0] = '\0';  // the current directory's
     }
+    lstrcatA(engine, kEngineName);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -65,10 +67,12 @@ INT_PTR CALLBACK DlgMainProc(HWND window, UINT message, WPARAM wParam, LPARAM)
             RealizePicturePalette(window);
         break;
     case WM_SYSCOMMAND:
-        if (wParam == SC_CLOSE)
+        if (wParam == SC_CLOSE && !commandRunning)
             EndDialog(window, 0);
         break;
     case WM_COMMAND:
+        if (!BeginCommand(&commandRunning))
+            break;
         // The whole wParam: only clicks (notification 0) act, and IDCANCEL
         // from Escape is ignored.
         switch (wParam) {
@@ -76,6 +80,7 @@ INT_PTR CALLBACK DlgMainProc(HWND window, UINT message, WPARAM wParam, LPARAM)
         case IDC_INSTALL: InstallOrUninstall(window); break;
         case IDC_EXIT: EndDialog(window, 0); break;
         }
+        EndCommand(&commandRunning);
         break;
     }
     return FALSE;

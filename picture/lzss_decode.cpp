@@ -75,9 +75,10 @@ second:
     NEED_BYTE(LzssResume::SecondReferenceByte);
     high = *in++;
     if (bounded) {
-        if (LzssDistance(low, high) > uint32_t(out - start))
+        // In the full width of sizes: a buffer may hold 4 GiB or more.
+        if (LzssDistance(low, high) > size_t(out - start))
             FAIL(LzssError::BeforeStart);
-        if (LzssLength(high) > uint32_t(end - out))
+        if (LzssLength(high) > size_t(end - out))
             FAIL(LzssError::PastEnd);
     }
     CopyReference(out, LzssDistance(low, high), LzssLength(high));

@@ -1,8 +1,11 @@
 #!/bin/sh
-# Builds everything from one source: build/native (picture library, tools,
-# native tests, benchmarks), build/win32 (the shipping programs and the
-# Windows tests) and build/win64 (the same, 64-bit).
-#   tools/build.sh [--fuzz]   also build/fuzz (libFuzzer targets, clang)
+# Builds from one source the trees named (each once, in this order), by
+# default native, win32 and win64:
+#   native   the picture library, tools, native tests and benchmarks
+#   win32    the shipping programs and the Windows tests
+#   win64    the same, 64-bit
+#   fuzz     the libFuzzer targets (clang)
+#   tools/build.sh [TREE...]
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -17,13 +20,17 @@ configure() {
     cmake -S . -B "$dir" $options >/dev/null
     echo "$options" >"$dir/.options"
 }
-configure build/native
-configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-configure build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-cmake --build build/native -j "$jobs"
-cmake --build build/win32 -j "$jobs"
-cmake --build build/win64 -j "$jobs"
-if [ "${1:-}" = --fuzz ]; then
-    configure build/fuzz -DFUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-    cmake --build build/fuzz -j "$jobs"
-fi
+for tree in "$@"; do
+    case $tree in native | win32 | win64 | fuzz) ;; *) echo "build.sh: no tree $tree" >&2 && exit 2 ;; esac
+done
+wanted=" ${*:-native win32 win64} "
+for tree in native win32 win64 fuzz; do
+    case $wanted in *" $tree "*) ;; *) continue ;; esac
+    case $tree in
+    native) configure build/native ;;
+    win32) configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
+    win64) configure build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ;;
+    fuzz) configure build/fuzz -DFUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ ;;
+    esac
+    cmake --build "build/$tree" -j "$jobs"
+done

@@ -2,23 +2,37 @@
 # Installs the Debian packages that building and testing need, when some are
 # missing, and generates the Japanese locale (ANSI code page 932 under Wine).
 #
-# The shipping programs are 32-bit, and this kernel cannot execute 32-bit
-# code: 32-bit Wine (wine32:i386) runs under qemu's user-mode emulator.
-# Bookworm's own qemu takes over a minute per process start; the one of
+#   tools/deps.sh [GROUP...]   by default all of them:
+#     build   compilers (native and mingw-w64), libraries, the disc tool's
+#     fuzz    clang and its sanitizer runtimes
+#     wine    Wine, 64-bit and 32-bit, X servers, fonts, FUSE for the discs,
+#             and the emulator where the kernel cannot run 32-bit code
+#
+# Kernels differ between machines of this kind: where the kernel has no
+# 32-bit syscalls, 32-bit Wine runs under qemu's user-mode emulator.
+# Bookworm's own qemu takes over a minute per process start, the one of
 # bookworm-backports under a second, so that is the one installed, from the
 # same archive the machine already uses. Where it cannot be had, the rest is
 # still installed and tests/wine/emulator.sh says what is missing.
 set -eu
 export DEBIAN_FRONTEND=noninteractive
-packages="cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-    wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic imagemagick python3-pefile
-    pkg-config libisofs-dev genisoimage fuseiso wine32:i386"
+here=$(cd "$(dirname "$0")" && pwd)
+groups=" ${*:-build fuzz wine} "
+wants() { case $groups in *" $1 "*) return 0 ;; *) return 1 ;; esac }
+for group in $groups; do
+    case $group in build | fuzz | wine) ;; *) echo "deps.sh: no group $group" >&2 && exit 2 ;; esac
+done
+
+packages="cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev pkg-config libisofs-dev genisoimage
+    python3-pefile locales"
+wants fuzz && packages="$packages clang libclang-rt-14-dev"
+wants wine && packages="$packages wine wine64 fonts-wine xvfb fonts-ipafont-gothic imagemagick fuseiso wine32:i386"
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
 updated=""
 update() { [ -n "$updated" ] || { apt-get update -qq && updated=1; }; }
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if wants wine && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     updated=""
 fi
@@ -33,13 +47,14 @@ if [ -n "$missing" ]; then
     apt-get install -y -qq --no-install-recommends $missing >/dev/null
 fi
 
-# qemu 8 or later: 7.2 spends a minute per process start probing the address
-# space in 64 KiB steps, since it does not honour MAP_FIXED_NOREPLACE.
+# qemu 8 or later, and only where the kernel cannot run 32-bit code: 7.2
+# spends a minute per process start probing the address space in 64 KiB
+# steps, since it does not honour MAP_FIXED_NOREPLACE.
 current_emulator() {
     major=$(qemu-i386 --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
     [ -n "$major" ] && [ "$major" -ge 8 ]
 }
-if ! current_emulator; then
+if wants wine && "$here/../tests/wine/emulator.sh" needed && ! current_emulator; then
     backports=/etc/apt/sources.list.d/bookworm-backports.sources
     if [ ! -f "$backports" ]; then
         # The archive of the machine's own bookworm entry.
@@ -52,7 +67,7 @@ if ! current_emulator; then
             updated=""
         fi
     fi
-    echo "installing qemu-user-static from bookworm-backports"
+    echo "installing qemu-user-static from bookworm-backports: this kernel cannot run 32-bit programs"
     { update && apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null; } ||
         echo "deps.sh: cannot install a current qemu-user-static; the 32-bit programs cannot run here" >&2
 fi

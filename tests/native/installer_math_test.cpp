@@ -94,6 +94,34 @@ TEST(NextSeparator, StepsOverDoubleByteCharactersWhoseSecondByteIsABackslash)
 // A single-byte code page, such as 1252: no byte leads a pair.
 bool NoLeadByte(uint8_t) { return false; }
 
+TEST(PathEnds, TheFolderOfAProgramAndOneTrailingSeparatorDropped)
+{
+    const struct {
+        const char* path;
+        const char* folder;   // FolderLength's part
+        const char* dropped;  // after DropTrailingSeparator
+    } cases[] = {
+        {"D:\\Q3.EXE", "D:\\", "D:\\Q3.EXE"},  // a root keeps its separator
+        {"D:\\GAMES\\KRN.EXE", "D:\\GAMES", "D:\\GAMES\\KRN.EXE"},
+        {"\\\\server\\disc\\Q3.EXE", "\\\\server\\disc", "\\\\server\\disc\\Q3.EXE"},
+        {"\\Q3.EXE", "\\", "\\Q3.EXE"},
+        {"Q3.EXE", "", "Q3.EXE"},
+        {"C:\\GAMES\\Q3\\", "C:\\GAMES\\Q3", "C:\\GAMES\\Q3"},
+        {"C:\\GAMES\\\\", "C:\\GAMES\\", "C:\\GAMES\\"},  // one only
+        {"C:\\", "C:\\", "C:\\"},
+        // 表 is 95 5C: a path ending in it ends in no separator.
+        {"C:\\\x95\x5C", "C:\\", "C:\\\x95\x5C"},
+        {"C:\\\x95\x5C\\", "C:\\\x95\x5C", "C:\\\x95\x5C"},
+        {"D:\\\x95\x5C\\Q3.EXE", "D:\\\x95\x5C", "D:\\\x95\x5C\\Q3.EXE"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(std::string(test.path, FolderLength(test.path, IsCp932LeadByte)), test.folder) << test.path;
+        std::string path = test.path;
+        DropTrailingSeparator(&path[0], IsCp932LeadByte);
+        EXPECT_EQ(path.c_str(), std::string(test.dropped)) << test.path;
+    }
+}
+
 TEST(IsBelowDriveRoot, TakesOnlyFullLocalPathsWithANameBelowTheRoot)
 {
     // Roots, and everything that is not the one form the installer records:

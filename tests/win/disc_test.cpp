@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "../../common/texts.h"
-#include "../../installer/install_math.h"
 #include "../../resources/ids.h"
 #include "driver.h"
 #include "support/files.h"
@@ -28,24 +27,6 @@ protected:
 
     std::string disc_;
 };
-
-// The size text for every entry of a folder, as the directory dialog shows it.
-std::string SizeText(const std::string& dir)
-{
-    uint32_t bytes = 0;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "*.*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do
-            bytes += entry.nFileSizeLow;
-        while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    char text[128];
-    const uint32_t tenths = SizeTenths(bytes);
-    wsprintfA(text, kFormatInstallSize, tenths / 10, tenths % 10);
-    return text;
-}
 
 TEST_P(DiscTest, PlaysFromTheDiscWhoseDriveHasNoRoomForAnInstall)
 {

@@ -109,6 +109,13 @@ BOOL WINAPI RemoveDirectoryWatch(LPCSTR path)
     return REAL(RemoveDirectoryA)(path);
 }
 BOOL WINAPI IsDBCSLeadByteWatch(BYTE byte) { return singleByteCodePage ? FALSE : REAL(IsDBCSLeadByte)(byte); }
+std::atomic<int> filesOpenAtLastBox;
+int WINAPI MessageBoxWatch(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    filesOpenAtLastBox = opens - closes;
+    Log(std::string("box ") + text);
+    return REAL(MessageBoxA)(owner, text, caption, style);
+}
 
 // --- Files -----------------------------------------------------------------
 
@@ -157,6 +164,7 @@ protected:
         Watch("GDI32.dll", "PatBlt", (void*)PatBltWatch);
         Watch("KERNEL32.dll", "RemoveDirectoryA", (void*)RemoveDirectoryWatch);
         Watch("KERNEL32.dll", "IsDBCSLeadByte", (void*)IsDBCSLeadByteWatch);
+        Watch("USER32.dll", "MessageBoxA", (void*)MessageBoxWatch);
     }
 
     void TearDown() override
@@ -428,6 +436,7 @@ TEST_F(InstallTest, PathsThatOpenFileRefusesFailTheCopy)
 
     const std::string deep = TestDir() + "\\" + std::string(126 - TestDir().size(), 'D');
     ExpectRolledBack(kTextInstallFailed, deep);
+    EXPECT_EQ(filesOpenAtLastBox, 0) << "the source was still open while the player was told";
 }
 
 // A cancel sent by another thread, as automation tools click: it arrives
@@ -479,6 +488,71 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
             EXPECT_EQ(Record(), "(none)");
         }
     }
+}
+
+// Sends a click to `button` from another thread, as automation tools do;
+// true once it has been handled.
+std::thread SendClick(HWND button, std::atomic<bool>* handled)
+{
+    return std::thread([button, handled] {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        *handled = true;
+    });
+}
+
+// The loops of the copy dialog dispatch a click that another thread sends
+// to the main window while a step is pending: install, play or exit, none
+// may start while the copy runs.
+TEST_F(InstallTest, AClickSentToTheMainWindowDuringACopyIsIgnored)
+{
+    MakeSource();
+    for (const int button : {IDC_INSTALL, IDC_PLAY, IDC_EXIT}) {
+        SCOPED_TRACE(button);
+        DeleteProductKey(kQ3);
+        PrepareProductState(disc_);
+        const std::string target = TestDir() + "\\" + std::to_string(button);
+        stepPosts = 0;
+        holdAfterStepPost = 20;
+        std::atomic<bool> handled{false};
+        std::thread automation;
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            ChooseDirectory(driver, main, target);
+            ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
+            automation = SendClick(GetDlgItem(main, button), &handled);
+            EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "the click ran a command";
+            ExpectEnd(driver, kTextInstallDone);
+            EXPECT_TRUE(LabelBecomes(main, kLabelUninstall));
+            EXPECT_TRUE(IsWindowVisible(main));
+        });
+        if (automation.joinable())
+            automation.join();
+        EXPECT_EQ(ReadBytes(EngineLogPath()), "") << "play ran during the copy";
+        ExpectCopied(target);
+    }
+}
+
+TEST_F(InstallTest, AnUninstallSentDuringTheUninstallQuestionIsIgnored)
+{
+    const std::string installed = TestDir() + "\\installed";
+    FreshDir(installed);
+    ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", installed));
+    SetProductValue(kQ3, "InstallDir", REG_SZ, installed + std::string(1, '\0'));
+    std::atomic<bool> handled{false};
+    std::thread automation;
+    RunLauncher([&](const WindowDriver& driver, HWND main) {
+        Click(main, IDC_INSTALL);
+        const SeenBox question = driver.WaitForMessageBox();
+        ASSERT_TRUE(question.window);
+        automation = SendClick(GetDlgItem(main, IDC_INSTALL), &handled);
+        EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "a second uninstall ran under the question";
+        Answer(question, IDYES);
+        EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        EXPECT_FALSE(driver.MessageBoxWithin(300));
+    });
+    if (automation.joinable())
+        automation.join();
+    EXPECT_FALSE(Exists(installed));
+    EXPECT_EQ(Record(), "(none)");
 }
 
 TEST_F(InstallTest, ADialogThatCannotBeCreatedIsReported)
@@ -640,21 +714,60 @@ TEST_F(InstallTest, TheRecordIsTheStringAndItsNulInTheProductsKey)
     EXPECT_TRUE(ProductKeyExists(kQ3)) << "only the value goes";
 }
 
-LONG WINAPI FailingCreateKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD)
+// The program's opens of its key (class "VGX"), counted; the one numbered
+// failingKeyOpen fails.
+int keyOpens, failingKeyOpen;
+LONG WINAPI CreateKeyWatch(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM access,
+                           LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
 {
-    return ERROR_ACCESS_DENIED;
+    if (keyClass && lstrcmpA(keyClass, "VGX") == 0 && ++keyOpens == failingKeyOpen)
+        return ERROR_ACCESS_DENIED;
+    return REAL(RegCreateKeyExA)(root, path, reserved, keyClass, options, access, security, key, disposition);
 }
 
+// The key cannot be opened at start-up, after the install or at uninstall:
+// the player sees only the commands' own boxes, the install ends with its
+// notice and relabels the button, uninstall removes the files, and the next
+// start finds what could be recorded.
 TEST_F(InstallTest, RegistryFailuresAreSilent)
 {
-    Watch("ADVAPI32.dll", "RegCreateKeyExA", (void*)FailingCreateKey);
-    lstrcpyA(InstallPath, "C:\\Games\\Q3");
-    WriteInstallRecord();
-    DeleteInstallRecord();
-    IsInstalled = 0;
-    ReadInstallRecord();
-    EXPECT_EQ(IsInstalled, 0);
-    EXPECT_FALSE(ProductKeyExists(kQ3));
+    MakeSource();
+    Watch("ADVAPI32.dll", "RegCreateKeyExA", (void*)CreateKeyWatch);
+    const struct {
+        const char* when;
+        const char* nextLabel;  // the next start's: a record the uninstall could not delete stays
+    } cases[] = {{"start-up", kLabelInstall}, {"install", kLabelInstall}, {"uninstall", kLabelUninstall}};
+    for (int failing = 1; failing <= 3; ++failing) {
+        SCOPED_TRACE(cases[failing - 1].when);
+        DeleteProductKey(kQ3);
+        PrepareProductState(disc_);
+        keyOpens = 0;
+        failingKeyOpen = failing;
+        events.clear();
+        const std::string target = TestDir() + "\\" + cases[failing - 1].when;
+        RunLauncher([&](const WindowDriver& driver, HWND main) {
+            ChooseDirectory(driver, main, target);
+            ExpectEnd(driver, kTextInstallDone);
+            ASSERT_TRUE(LabelBecomes(main, kLabelUninstall));
+            Click(main, IDC_INSTALL);
+            const SeenBox question = driver.WaitForMessageBox();
+            ASSERT_TRUE(question.window);
+            Answer(question, IDYES);
+            EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
+        });
+        EXPECT_FALSE(Exists(target)) << "uninstall left the files";
+        const std::vector<std::string> boxes = {std::string("box ") + kTextConfirmBefore + target + kTextConfirmAfter,
+                                                std::string("box ") + kTextInstallDone,
+                                                std::string("box ") + kTextUninstallQuestion};
+        std::vector<std::string> shown;
+        for (const std::string& event : events)
+            if (event.rfind("box ", 0) == 0)
+                shown.push_back(event);
+        EXPECT_EQ(shown, boxes);
+        RunLauncher([&](const WindowDriver&, HWND main) {
+            EXPECT_EQ(ShowBytes(Label(main)), ShowBytes(cases[failing - 1].nextLabel));
+        });
+    }
 }
 
 TEST_F(InstallTest, UninstallAnsweredNoChangesNothing)
@@ -679,6 +792,7 @@ TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsT
 {
     const std::string installed = TestDir() + "\\installed";
     FreshDir(installed);
+    ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", installed));
     WriteBytes(installed + "\\GAME.DAT", "game");
     WriteBytes(installed + "\\MORE.DAT", "more");
     CreateDirectoryA((installed + "\\SAVES").c_str(), NULL);
@@ -692,8 +806,8 @@ TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsT
         EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
         EXPECT_FALSE(driver.MessageBoxWithin(300));
     });
-    EXPECT_FALSE(Exists(installed + "\\GAME.DAT"));
-    EXPECT_FALSE(Exists(installed + "\\MORE.DAT"));
+    for (const char* name : {"VGX.EXE", "GAME.DAT", "MORE.DAT"})
+        EXPECT_FALSE(Exists(installed + "\\" + name)) << name;
     EXPECT_TRUE(Exists(installed + "\\SAVES\\SLOT1.DAT"));
     EXPECT_TRUE(IsDirectory(installed));
     EXPECT_EQ(Record(), "(none)");
@@ -721,8 +835,10 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
     // space the system strips; and on a system whose code page has no
     // double-byte characters: there E9 is a name of its own, and ".." after
     // it leads back to the root.
-    const std::string marker = "C:\\KEEP-ME.TXT";
+    // An engine at the root: the root guard alone keeps its files.
+    const std::string marker = "C:\\KEEP-ME.TXT", engine = "C:\\VGX.EXE";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
+    ASSERT_TRUE(WriteBytes(engine, "engine"));
     for (const std::string& record :
          {std::string("C:\\"), std::string("C:"), std::string("\\"), TestDir() + "\\..\\..", std::string("\\\\?\\C:\\"),
           std::string("\\??\\C:"), std::string("\\??\\c:\\"), std::string("\\\\.\\C:\\"),
@@ -738,11 +854,12 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
             Answer(question, IDYES);
             EXPECT_TRUE(LabelBecomes(main, kLabelInstall));
         });
-        EXPECT_TRUE(Exists(marker));
+        EXPECT_TRUE(Exists(marker) && Exists(engine));
         EXPECT_EQ(directoryRemovals, 0) << "a root was taken for a directory";
         EXPECT_EQ(Record(), "(none)");
     }
     DeleteFileA(marker.c_str());
+    DeleteFileA(engine.c_str());
 }
 
 }  // namespace

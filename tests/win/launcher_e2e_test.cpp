@@ -51,9 +51,10 @@ TEST_P(LauncherTest, ShowsTitleAndLabelsAndExitsWithZero)
     EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_INSTALL))), ShowBytes(kLabelInstall));
     EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(main, IDC_EXIT))), ShowBytes("終了(&X)"));
 
+    // A box shown after the main window would hold the process open.
     Click(main, IDC_EXIT);
+    EXPECT_FALSE(run.Driver().MessageBoxWithin(1000)) << "a message after the main window closed";
     EXPECT_EQ(run.WaitForExit(), 0u);
-    EXPECT_FALSE(run.Driver().MessageBoxWithin(0));
 }
 
 TEST_P(LauncherTest, CentresItsWindowOnTheDesktop)
@@ -165,10 +166,46 @@ TEST_P(LauncherTest, PlayStartsTheEngineFromTheDiscAndEnds)
     HWND main = StartMain(run);
     ASSERT_TRUE(main);
     Click(main, IDC_PLAY);
+    EXPECT_FALSE(run.Driver().MessageBoxWithin(1000)) << "a message though the engine started";
     EXPECT_EQ(run.WaitForExit(), 0u);
     ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
     EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
-    EXPECT_FALSE(run.Driver().MessageBoxWithin(0));
+}
+
+// Started with another folder current (Start > Run D:\KRN.EXE, a prompt in
+// C:\, a shortcut that starts elsewhere), the launcher plays, measures and
+// installs its own disc, never that folder.
+TEST_P(LauncherTest, StartedFromAnotherFolderItPlaysAndInstallsItsOwnDisc)
+{
+    const std::string disc = MakeDisc(product(), true);
+    WriteBytes(disc + "\\DATA.DAT", std::string(300000, 'd'));
+    const std::string elsewhere = TestDir() + "\\elsewhere";
+    FreshDir(elsewhere);
+    WriteBytes(elsewhere + "\\CANARY.TXT", std::string(900000, 'c'));
+    {
+        Launch run(ProgramOn(disc), elsewhere);
+        HWND main = StartMain(run);
+        ASSERT_TRUE(main);
+        Click(main, IDC_PLAY);
+        EXPECT_FALSE(run.Driver().MessageBoxWithin(1000)) << "the disc's engine was not found";
+        EXPECT_EQ(run.WaitForExit(), 0u);
+        ASSERT_TRUE(WaitFor([] { return !Engine().empty(); }));
+        EXPECT_EQ(Engine(), EngineLine(disc, disc + "\\VGX.EXE"));
+    }
+    Launch run(ProgramOn(disc), elsewhere);
+    HWND main = StartMain(run);
+    ASSERT_TRUE(main);
+    Click(main, IDC_INSTALL);
+    HWND select = run.Driver().WaitForDialog(IDC_START);
+    ASSERT_TRUE(select);
+    EXPECT_EQ(ShowBytes(WindowText(GetDlgItem(select, IDC_SIZE_TEXT))), ShowBytes(SizeText(disc)));
+    Click(select, IDC_CANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(select); }));
+    const std::string target = TestDir() + "\\installed";
+    InstallInto(run, main, target);
+    EXPECT_EQ(PlainFiles(target), PlainFiles(disc));
+    Click(main, IDC_EXIT);
+    EXPECT_EQ(run.WaitForExit(), 0u);
 }
 
 TEST_P(LauncherTest, InstalledPlayStartsTheRecordedEngineInTheDiscFolder)
@@ -353,24 +390,35 @@ std::string RecordOf(const Product& product)
     return ::testing::AssertionSuccess();
 }
 
-// A damaged record that the system resolves to the drive's root: uninstall
-// forgets it and deletes nothing, however it is spelt.
-TEST_P(LauncherTest, UninstallOfARecordNamingTheDriveDeletesNothing)
+// A record that names no install: a damaged one that the system resolves
+// to the drive's root, however it is spelt, or a folder that never was an
+// install (restored or edited), which lacks the engine every install copies.
+// Uninstall forgets it and deletes nothing.
+TEST_P(LauncherTest, UninstallOfARecordNamingNoInstallDeletesNothing)
 {
-    const std::string canary = "C:\\CANARY.TXT";
-    ASSERT_TRUE(WriteBytes(canary, "keep"));
+    const std::string documents = TestDir() + "\\documents";
+    FreshDir(documents);
+    // The root holds an engine: the root guard alone keeps its files.
+    const std::string canaries[] = {"C:\\CANARY.TXT", "C:\\VGX.EXE", documents + "\\LETTER.TXT",
+                                    documents + "\\" + product().exe};
+    for (const std::string& canary : canaries)
+        ASSERT_TRUE(WriteBytes(canary, "keep"));
     const std::string disc = MakeDisc(product(), false);
-    for (const char* record : {"\\??\\C:", "\\??\\C:\\", "\\\\.\\C:\\", "C:\\Windows\\..\\."}) {
+    for (const std::string& record :
+         {std::string("\\??\\C:"), std::string("\\??\\C:\\"), std::string("\\\\.\\C:\\"),
+          std::string("C:\\Windows\\..\\."), documents}) {
         SCOPED_TRACE(record);
         RecordInstall(record);
         Launch run(ProgramOn(disc), disc);
         HWND main = StartMain(run);
         ASSERT_TRUE(main);
         EXPECT_TRUE(UninstallsAndExits(run, main));
-        EXPECT_EQ(ReadBytes(canary), "keep");
+        for (const std::string& canary : canaries)
+            EXPECT_EQ(ReadBytes(canary), "keep") << canary;
         EXPECT_EQ(RecordOf(product()), "(none)");
     }
-    DeleteFileA(canary.c_str());
+    DeleteFileA(canaries[0].c_str());
+    DeleteFileA(canaries[1].c_str());
 }
 
 // Both products installed at once, each under its own key: installing and
@@ -380,7 +428,7 @@ TEST(SideBySide, EachProductKeepsItsOwnRecord)
     const Product* products[] = {&kQ3, &kKrn};
     for (const Product* product : products) {
         DeleteProductKey(*product);
-        const std::string disc = MakeDisc(*product, false, std::string("disc") + product->name);
+        const std::string disc = MakeDisc(*product, true, std::string("disc") + product->name);
         WriteBytes(disc + "\\DATA.DAT", product->name);
         Launch run(disc + "\\" + product->exe, disc);
         HWND main = run.Driver().WaitForDialog(IDC_PLAY);

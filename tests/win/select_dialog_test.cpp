@@ -196,27 +196,41 @@ TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
         Answer(confirm, IDYES);
         EXPECT_TRUE(AnsweredNotice(driver.WaitForMessageBox(), dialog, kTextDirExists));
 
-        // A trailing backslash: the directory is made as its own parent first.
-        const std::string trailing = base + "\\GAMES\\";
-        for (int press = 0; press < 2; ++press) {
-            const SeenBox question = Try(driver, dialog, trailing);
-            ASSERT_TRUE(question.window);
-            Answer(question, IDYES);
-            EXPECT_TRUE(AnsweredNotice(driver.WaitForMessageBox(), dialog, kTextDirExists));
-        }
-        EXPECT_TRUE(IsDirectory(base + "\\GAMES"));
-
-        // A drive root cannot be made.
+        // A drive root cannot be made; which notice says so is the system's
+        // answer to creating it.
+        CreateDirectoryA("C:\\", NULL);
+        const char* rootRefused = GetLastError() == ERROR_ALREADY_EXISTS ? kTextDirExists : kTextDirNotCreated;
         const SeenBox question = Try(driver, dialog, "C:\\");
         ASSERT_TRUE(question.window);
+        EXPECT_EQ(ShowBytes(question.text), ShowBytes("ディレクトリ\"C:\\\"にインストールを行います。"));
         Answer(question, IDYES);
-        const SeenBox notice = driver.WaitForMessageBox();
-        ASSERT_TRUE(notice.window);
-        EXPECT_TRUE(notice.text == kTextDirExists || notice.text == kTextDirNotCreated) << ShowBytes(notice.text);
-        EXPECT_TRUE(AnsweredNotice(notice, dialog, notice.text.c_str()));
+        EXPECT_TRUE(AnsweredNotice(driver.WaitForMessageBox(), dialog, rootRefused));
 
         Click(dialog, IDC_CANCEL);
     });
+}
+
+// A path typed with a trailing backslash names the directory itself, asked
+// about and made without it; a 0x5C that ends a double-byte character (表
+// is 95 5C) is none.
+TEST_F(SelectDialogTest, ATrailingBackslashNamesTheDirectoryItself)
+{
+    for (const char* name : {"GAMES", "表"}) {
+        SCOPED_TRACE(name);
+        const std::string target = TestDir() + "\\" + name;
+        for (const std::string& typed : {target + "\\", target}) {
+            RemoveDirectoryA(target.c_str());
+            const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
+                const SeenBox question = Try(driver, dialog, typed);
+                ASSERT_TRUE(question.window);
+                EXPECT_EQ(ShowBytes(question.text), ShowBytes("ディレクトリ\"" + target + "\"にインストールを行います。"));
+                Answer(question, IDYES);
+            });
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(target));
+            EXPECT_TRUE(IsDirectory(target));
+        }
+    }
 }
 
 TEST_F(SelectDialogTest, ReportsTooLittleFreeSpace)

@@ -20,13 +20,13 @@ CLASSIC = {
         # the entry
         "ExitProcess", "GetCommandLineA", "GetModuleHandleA",
         # start-up and the picture
-        "GetVersion", "SetCurrentDirectoryA", "FindResourceA", "LoadResource", "LockResource",
+        "GetVersion", "GetModuleFileNameA", "SetCurrentDirectoryA", "FindResourceA", "LoadResource", "LockResource",
         "SizeofResource", "FreeResource", "GlobalAlloc", "GlobalLock", "GlobalUnlock", "GlobalFree",
         "GlobalHandle",
         # files, directories and drives
         "OpenFile", "_lread", "_lwrite", "_lclose", "FindFirstFileA", "FindNextFileA", "FindClose",
         "CreateDirectoryA", "RemoveDirectoryA", "DeleteFileA", "GetDiskFreeSpaceA", "GetFullPathNameA",
-        "GetWindowsDirectoryA", "GetLastError", "IsDBCSLeadByte",
+        "GetWindowsDirectoryA", "GetFileAttributesA", "GetLastError", "IsDBCSLeadByte",
         # play
         "CreateProcessA", "CloseHandle",
         "lstrcpyA", "lstrcatA", "lstrlenA",

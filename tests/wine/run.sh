@@ -12,6 +12,7 @@
 #                  permitted T: is missing and those tests skip themselves
 #   WINE_CDROM=IMAGE  show the disc image as CD-ROM drive D: (see cdrom.sh);
 #                  where FUSE is missing D: is too, and those tests skip
+#   CI             set: a drive that cannot be had fails the test instead
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 template=${WINE_TEMPLATE:-$here/../../build/wine-template}
@@ -27,6 +28,14 @@ fi
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-test.XXXXXX")
 copy_prefix "$template" "$prefix" || exit 1
+# A drive the test needs and cannot have: said, and under CI a failure.
+lacking() {
+    echo "run.sh: $*" >&2
+    if [ -n "${CI:-}" ]; then
+        rm -rf "$prefix"
+        exit 1
+    fi
+}
 if [ "${WINE_DEPTH:-24}" = 8 ]; then
     # Without a window manager nobody installs a window's colormap, so Wine
     # keeps its own: the system palette then changes as on a palette device.
@@ -39,13 +48,13 @@ if [ -n "${WINE_SMALL_DRIVE:-}" ]; then
         small="$prefix/small"
         ln -s "$small" "$prefix/dosdevices/t:"
     else
-        echo "run.sh: mounting a tmpfs is not permitted here, so drive T: is missing" >&2
+        lacking "mounting a tmpfs is not permitted here, so drive T: is missing"
     fi
 fi
 cdrom=""
 if [ -n "${WINE_CDROM:-}" ]; then
     . "$here/cdrom.sh"
-    mount_cdrom "$WINE_CDROM" "$prefix" && cdrom=1
+    mount_cdrom "$WINE_CDROM" "$prefix" && cdrom=1 || lacking "the disc cannot be mounted as drive D:"
 fi
 export WINEPREFIX="$prefix" DISPLAY
 "$WINE64" "$@"

@@ -2,13 +2,15 @@
 
 #include "../../../installer/install_math.h"
 
-std::string ExeDir()
-{
+// Read as the program loads, before any test replaces GetModuleFileNameA.
+static const std::string exeDir = [] {
     char path[MAX_PATH];
     GetModuleFileNameA(NULL, path, sizeof path);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of('\\'));
-}
+    const std::string program = path;
+    return program.substr(0, program.find_last_of('\\'));
+}();
+
+std::string ExeDir() { return exeDir; }
 
 void RemoveTree(const std::string& path)
 {

@@ -2,6 +2,8 @@
 
 #include "../../../resources/ids.h"
 
+#include <string>
+
 namespace {
 
 BOOL CALLBACK Press(HWND window, LPARAM)
@@ -29,4 +31,18 @@ void CloseEverything(const std::atomic<bool>& done)
         EnumWindows(Press, 0);
         Sleep(100);
     }
+}
+
+DWORD WINAPI LauncherInCurrentFolder(HMODULE, LPSTR path, DWORD size)
+{
+    char folder[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder || size == 0)
+        return 0;
+    std::string program = folder;
+    if (program.back() != '\\')
+        program += '\\';
+    program += "Q3.EXE";
+    lstrcpynA(path, program.c_str(), int(size));
+    return program.size() < size ? DWORD(program.size()) : size;
 }

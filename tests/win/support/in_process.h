@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "driver.h"
+#include "import_patch.h"
 
 // Presses whatever ends the windows still open in this process: No or OK on
 // message boxes, cancel (402) or exit (300) on dialogs. For tests that stop
@@ -34,9 +35,16 @@ int RunWhileDriving(Program program, Drive drive)
 // The launcher's entry, which the in-process tests link.
 extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
-// Runs the whole launcher, from WinMain, while `drive` plays it.
+// GetModuleFileNameA as the launcher would see it had it been started from
+// the current folder (the test's disc): that folder's Q3.EXE.
+DWORD WINAPI LauncherInCurrentFolder(HMODULE module, LPSTR path, DWORD size);
+
+// Runs the whole launcher, from WinMain, while `drive` plays it. The program
+// is this test program, whose folder is no disc: the launcher is told it
+// lies in the current folder.
 template <class Drive>
 int RunLauncherWhileDriving(Drive drive)
 {
+    ImportPatch onTheDisc("KERNEL32.dll", "GetModuleFileNameA", (void*)LauncherInCurrentFolder);
     return RunWhileDriving([] { return WinMain(GetModuleHandleA(NULL), NULL, (LPSTR) "", SW_SHOWDEFAULT); }, drive);
 }

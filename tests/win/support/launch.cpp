@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../../../common/texts.h"
+#include "../../../installer/install_math.h"
 #include "../../../resources/ids.h"
 #include "files.h"
 #include "windows_text.h"
@@ -38,6 +39,24 @@ std::string MakeDisc(const Product& product, bool withEngine, const std::string&
     if (withEngine)
         CopyInto(ExeDir() + "\\VGX.EXE", disc);
     return disc;
+}
+
+std::string SizeText(const std::string& dir)
+{
+    uint32_t bytes = 0;
+    WIN32_FIND_DATAA entry;
+    const std::string pattern = dir + (dir.back() == '\\' ? "*.*" : "\\*.*");
+    HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            bytes += entry.nFileSizeLow;
+        while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    char text[128];
+    const uint32_t tenths = SizeTenths(bytes);
+    wsprintfA(text, kFormatInstallSize, tenths / 10, tenths % 10);
+    return text;
 }
 
 void InstallInto(const Launch& run, HWND main, const std::string& target)

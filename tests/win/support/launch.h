@@ -23,6 +23,9 @@ std::string EngineLogPath();
 // (its full path) in the working directory `directory`.
 std::string EngineLine(const std::string& directory, const std::string& engine);
 
+// The size the directory dialog shows for what a folder holds.
+std::string SizeText(const std::string& dir);
+
 class Launch;
 
 // Installs through the directory dialog into `target`, as a player would,
