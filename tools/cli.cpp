@@ -25,7 +25,7 @@ bool Parse(const Tool& tool, int argc, char** argv, CommandLine* line, std::stri
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (optionsEnded || argument == "-" || argument.rfind("--", 0) != 0) {
+        if (optionsEnded || argument == "-" || argument[0] != '-') {
             line->operands.push_back(argument);
             continue;
         }

@@ -84,6 +84,7 @@ done 3<<'ROWS'
 2|--chunk wants a count from 1|$lzss decompress "$work/text.lz" "$out" --size "$size" --chunk 0
 2|compress takes no --size|$lzss compress "$work/text" "$out" --size 5
 2|unknown option --frobnicate|$lzss compress --frobnicate "$work/text" "$out"
+2|unknown option -x|$backcg info -x "$resource"
 2|unknown command frobnicate|$lzss frobnicate
 2|unknown command frobnicate|$backcg frobnicate
 2|decode wants an input and an output|$backcg decode "$resource"
