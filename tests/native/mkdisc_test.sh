@@ -94,8 +94,8 @@ open(held, "w").close()
 signal.pause()
 PYTHON
     helper=$!
-    while [ ! -e "$work/lease-held" ]; do sleep 0.05; done
-    rm "$work/lease-held"
+    while [ ! -e "$work/lease-held" ] && kill -0 "$helper" 2>/dev/null; do sleep 0.05; done
+    rm -f "$work/lease-held"
 }
 
 # What a refusal must leave as it was: every file of the row (but the one
