@@ -45,7 +45,8 @@ rm -rf "$folder"
 mkdir -p "$folder"
 cp build/$build/"$product".EXE build/$build/VGX.EXE "$folder/"
 tests/disc/data.sh "$folder"
-build/native/tools/mkdisc "$folder" "$demo/$product.iso"
+# The 64-bit build's launcher goes on the demo disc on purpose.
+build/native/tools/mkdisc $([ "$build" = win32 ] || echo --allow-any-machine) "$folder" "$demo/$product.iso"
 echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)"
 
 . tools/wine_env.sh

@@ -6,52 +6,33 @@
 //   backcg info IN.bin             dimensions, palette, stream size, and
 //                                  whether the resource is well formed
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "../picture/backcg.h"
 #include "../picture/encode.h"
 #include "../picture/rle.h"
+#include "cli.h"
 #include "png_io.h"
 #include "quantize.h"
+#include "whole_file.h"
 
 namespace {
 
-int Fail(const std::string& message)
-{
-    fprintf(stderr, "backcg: %s\n", message.c_str());
-    return 1;
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot open " + path;
-        return false;
-    }
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        *error = "cannot read " + path;
-        return false;
-    }
-    return true;
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
+const Tool kBackcg{"backcg",
+                   "usage: backcg encode IN.png OUT.bin\n"
+                   "       backcg decode IN.bin OUT.png\n"
+                   "       backcg info IN.bin\n",
+                   "  encode   an 8-bit palette PNG (true colour is reduced to 256 colours) to a\n"
+                   "           BACKCG resource; the width a multiple of 4 up to 65532\n"
+                   "  decode   a BACKCG resource to an 8-bit palette PNG\n"
+                   "  info     dimensions, palette, stream size, and whether it is well formed\n"
+                   "  IN and OUT may be - for standard input and output. OUT is replaced only\n"
+                   "  when whole; an input that is a folder, a device or larger than\n"
+                   "  1 GiB is refused. Exit status: 0 done, 1 failed, 2 wrong command line.\n"
+                   "  --help, --version\n",
+                   {},
+                   {}};
 
 int Encode(const std::string& in, const std::string& out)
 {
@@ -60,13 +41,14 @@ int Encode(const std::string& in, const std::string& out)
     if (!ReadPng(in, &image, &error))
         return Fail(error);
     if (image.width < 4 || image.width % 4 != 0 || image.width > 65532)
-        return Fail(in + ": the width must be a multiple of 4 from 4 to 65532, not " + std::to_string(image.width));
+        return Fail(Shown(in) + ": the width must be a multiple of 4 from 4 to 65532, not " +
+                    std::to_string(image.width));
     if (image.height < 1 || image.height > 65535)
-        return Fail(in + ": the height must be from 1 to 65535, not " + std::to_string(image.height));
+        return Fail(Shown(in) + ": the height must be from 1 to 65535, not " + std::to_string(image.height));
     if (!image.indexed)
         Quantize(image.colours, &image.palette, &image.indices);
     if (image.palette.size() > 256)
-        return Fail(in + ": more than 256 palette entries");
+        return Fail(Shown(in) + ": more than 256 palette entries");
 
     uint8_t palette[kBackcgPaletteSize] = {};
     for (size_t i = 0; i < image.palette.size(); ++i) {
@@ -75,20 +57,20 @@ int Encode(const std::string& in, const std::string& out)
         palette[3 * i + 2] = image.palette[i].red;
     }
     const std::vector<uint8_t> picture = EncodeRle(image.indices.data(), uint16_t(image.width), uint16_t(image.height));
-    if (!WriteFile(out, BuildBackcg(palette, picture), &error))
+    if (!WriteOutput(out, BuildBackcg(palette, picture), &error))
         return Fail(error);
     return 0;
 }
 
 std::string Malformed(const std::string& path, const BackcgCheck& check)
 {
-    return path + ": malformed at offset " + std::to_string(check.offset) + ": " + BackcgStatusText(check);
+    return Shown(path) + ": malformed at offset " + std::to_string(check.offset) + ": " + BackcgStatusText(check);
 }
 
 // Reads and checks a resource; on failure says where it went wrong.
 bool Load(const std::string& path, std::vector<uint8_t>* resource, BackcgPicture* picture, std::string* error)
 {
-    if (!ReadFile(path, resource, error))
+    if (!ReadInput(path, kLargestInput, resource, error))
         return false;
     const BackcgCheck check = CheckBackcg(resource->data(), resource->size(), picture);
     if (check.status != BackcgStatus::Ok) {
@@ -119,11 +101,11 @@ int Info(const std::string& in)
 {
     std::vector<uint8_t> resource;
     std::string error;
-    if (!ReadFile(in, &resource, &error))
+    if (!ReadInput(in, kLargestInput, &resource, &error))
         return Fail(error);
     BackcgPicture picture;
     const BackcgCheck check = CheckBackcg(resource.data(), resource.size(), &picture);
-    printf("file: %s, %zu bytes\n", in.c_str(), resource.size());
+    printf("file: %s, %zu bytes\n", Shown(in).c_str(), resource.size());
     if (check.status != BackcgStatus::Ok) {
         printf("well formed: no\n");
         return Fail(Malformed(in, check));
@@ -143,27 +125,23 @@ int Info(const std::string& in)
     return 0;
 }
 
-// On standard output when asked for with --help, else as an error.
-int Usage(bool asked = false)
+int Run(const CommandLine& line)
 {
-    fprintf(asked ? stdout : stderr,
-            "usage: backcg encode IN.png OUT.bin\n"
-            "       backcg decode IN.bin OUT.png\n"
-            "       backcg info IN.bin\n");
-    return asked ? 0 : 2;
+    const std::vector<std::string>& operands = line.operands;
+    const std::string command = operands.empty() ? "" : operands[0];
+    if (command == "encode" || command == "decode") {
+        if (operands.size() != 3)
+            return UsageError(command + " wants an input and an output, no more");
+        return command == "encode" ? Encode(operands[1], operands[2]) : Decode(operands[1], operands[2]);
+    }
+    if (command == "info") {
+        if (operands.size() != 2)
+            return UsageError("info wants one input, no more");
+        return Info(operands[1]);
+    }
+    return UsageError(command.empty() ? "no command given" : "unknown command " + command);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (argc == 2 && strcmp(argv[1], "--help") == 0)
-        return Usage(true);
-    if (argc == 4 && strcmp(argv[1], "encode") == 0)
-        return Encode(argv[2], argv[3]);
-    if (argc == 4 && strcmp(argv[1], "decode") == 0)
-        return Decode(argv[2], argv[3]);
-    if (argc == 3 && strcmp(argv[1], "info") == 0)
-        return Info(argv[2]);
-    return Usage();
-}
+int main(int argc, char** argv) { return RunTool(kBackcg, argc, argv, Run); }

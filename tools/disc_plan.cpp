@@ -1,51 +1,45 @@
 #include "disc_plan.h"
 
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 
-#include "pe_strings.h"
+#include "cli.h"
+#include "disc_names.h"
+#include "pe_file.h"
+#include "whole_file.h"
 
 namespace fs = std::filesystem;
 
-const char* const kLaunchers[2] = {"Q3.EXE", "KRN.EXE"};
-
 namespace {
 
-constexpr uint64_t kLargestFile = 0xFFFFFFFFu;  // ISO 9660 levels 1 and 2: one extent
-constexpr size_t kLongestJolietName = 64;       // UCS-2 characters
+constexpr uint64_t kLargestFile = 0xFFFFFFFFu;   // ISO 9660 levels 1 and 2: one extent
+constexpr uint64_t kLargestLauncher = 64 << 20;  // far more than any launcher
+// libisofs leaves out of the Joliet tree whatever lies further down than
+// this, counting a byte for the root, and a byte and two per character for
+// each name along the path.
+constexpr int kLongestJolietPath = 240;
+constexpr int kDeepestLevel = 8;          // ISO 9660 keeps eight levels of folders, the root's among them
+constexpr size_t kLongestOpenPath = 127;  // bytes: OpenFile takes no longer path, nor does Wine
 
-bool Convert(const char* from, const char* input, size_t size, std::string* out)
-{
-    iconv_t converter = iconv_open("CP932", from);
-    if (converter == (iconv_t)-1)
-        return false;
-    std::string result(4 * size + 4, '\0');
-    char* in = const_cast<char*>(input);
-    char* at = &result[0];
-    size_t left = size, room = result.size();
-    const bool whole = iconv(converter, &in, &left, &at, &room) != (size_t)-1 &&
-        iconv(converter, nullptr, nullptr, &at, &room) != (size_t)-1;
-    iconv_close(converter);
-    if (!whole)
-        return false;
-    result.resize(result.size() - room);
-    *out = result;
-    return true;
-}
+struct Product {
+    const char* launcher;
+    const char16_t* title;  // its string 1
+};
 
-size_t Utf16Length(const std::string& utf8)
+const Product kProducts[] = {
+    {"Q3.EXE", u"ＶＡＲＮＯ－Ｑ３の起動とインストール"},
+    {"KRN.EXE", u"ＶＡＲＮＯ－ＫＲＮの起動とインストール"},
+};
+
+bool Refuse(std::string* error, const std::string& message)
 {
-    size_t units = 0;
-    for (unsigned char c : utf8)
-        units += (c & 0xC0) != 0x80 ? 1 + (c >= 0xF0) : 0;  // four-byte sequences take a surrogate pair
-    return units;
+    *error = message;
+    return false;
 }
 
 bool SameName(const std::string& a, const char* b)
@@ -54,58 +48,78 @@ bool SameName(const std::string& a, const char* b)
         std::equal(a.begin(), a.end(), b, [](char x, char y) { return toupper((unsigned char)x) == toupper(y); });
 }
 
+int JolietPathBytes(int parent, const std::string& name) { return parent + 1 + 2 * int(Utf16Length(name)); }
+
 struct Scan {
-    DiscPlan* plan;
     std::string* error;
+    time_t* newest;
 
-    bool Fail(const std::string& message)
-    {
-        *error = message;
-        return false;
-    }
-
-    bool Read(const fs::path& dir, DiscEntry* into)
+    bool Read(const fs::path& dir, DiscEntry* into, int jolietBytes, int level)
     {
         std::error_code failure;
         std::vector<fs::path> children;
         for (fs::directory_iterator it(dir, failure), end; !failure && it != end; it.increment(failure))
             children.push_back(it->path());
         if (failure)
-            return Fail("cannot read " + dir.string() + ": " + failure.message());
+            return Refuse(error, "cannot read " + dir.string() + ": " + failure.message());
         std::sort(children.begin(), children.end());
         for (const fs::path& child : children)
-            if (!Add(child, into))
+            if (!Add(child, into, jolietBytes, level))
                 return false;
-        return true;
+        return NoCaseTwins(dir, *into);
     }
 
-    bool Add(const fs::path& path, DiscEntry* parent)
+    bool Add(const fs::path& path, DiscEntry* parent, int parentJolietBytes, int parentLevel)
     {
         DiscEntry entry;
         entry.name = path.filename().string();
+        entry.onDisc = parent->onDisc.empty() ? entry.name : parent->onDisc + "/" + entry.name;
         entry.path = fs::absolute(path).string();  // libisofs reads by absolute paths
-        std::string spelled;
-        if (!Utf8ToCp932(entry.name, &spelled))
-            return Fail("the name " + path.string() + " cannot be written in code page 932, as Windows shows it");
-        if (Utf16Length(entry.name) > kLongestJolietName)
-            return Fail("the name " + path.string() + " is longer than the 64 characters a Joliet name holds");
+        const std::string problem = NameProblem(entry.name);
+        if (!problem.empty())
+            return Refuse(error, "the name " + path.string() + " " + problem);
+        const int jolietBytes = JolietPathBytes(parentJolietBytes, entry.name);
+        if (jolietBytes > kLongestJolietPath)
+            return Refuse(error,
+                          path.string() + ": its path takes " + std::to_string(jolietBytes) +
+                              " bytes in the Joliet tree, more than the 240 it holds, so Windows would not see it");
         struct stat info;
         if (stat(entry.path.c_str(), &info) != 0)
-            return Fail("cannot read " + path.string() + ": " + strerror(errno));
-        plan->newest = std::max(plan->newest, info.st_mtime);
+            return Refuse(error, WithReason("cannot read " + path.string()));
+        *newest = std::max(*newest, info.st_mtime);
+        entry.modified = info.st_mtim;
         if (S_ISDIR(info.st_mode)) {
             entry.directory = true;
-            if (!Read(path, &entry))
+            if (parentLevel + 1 > kDeepestLevel)
+                return Refuse(error,
+                              path.string() +
+                                  " is a folder too deep for ISO 9660, which keeps eight levels, "
+                                  "the root's among them");
+            if (!Read(path, &entry, jolietBytes, parentLevel + 1))
                 return false;
         } else if (S_ISREG(info.st_mode)) {
             entry.size = uint64_t(info.st_size);
             if (entry.size > kLargestFile)
-                return Fail(path.string() + " is " + std::to_string(entry.size) +
-                            " bytes: a file on an ISO 9660 disc holds at most 4,294,967,295");
+                return Refuse(error,
+                              path.string() + " is " + std::to_string(entry.size) +
+                                  " bytes: a file on an ISO 9660 disc holds at most 4,294,967,295");
         } else {
-            return Fail(path.string() + " is neither a file nor a folder");
+            return Refuse(error, path.string() + " is neither a file nor a folder");
         }
         parent->entries.push_back(std::move(entry));
+        return true;
+    }
+
+    bool NoCaseTwins(const fs::path& dir, const DiscEntry& folder)
+    {
+        std::map<std::wstring, const DiscEntry*> seen;
+        for (const DiscEntry& entry : folder.entries) {
+            const auto [first, fresh] = seen.emplace(CaseFolded(entry.name), &entry);
+            if (!fresh)
+                return Refuse(error,
+                              (dir / first->second->name).string() + " and " + entry.name +
+                                  " differ only in case: Windows would open only one of them");
+        }
         return true;
     }
 };
@@ -118,57 +132,129 @@ const DiscEntry* FindRootFile(const DiscPlan& plan, const char* name)
     return nullptr;
 }
 
-}  // namespace
-
-bool Utf8ToCp932(const std::string& text, std::string* out) { return Convert("UTF-8", text.data(), text.size(), out); }
-
-bool Utf16ToCp932(const std::u16string& text, std::string* out)
+bool FindLauncher(const std::string& dir, const DiscPlan& plan, const DiscEntry** launcher, const Product** product,
+                  std::string* error)
 {
-    return Convert("UTF-16LE", reinterpret_cast<const char*>(text.data()), 2 * text.size(), out);
+    *launcher = nullptr;
+    for (const Product& candidate : kProducts) {
+        const DiscEntry* found = FindRootFile(plan, candidate.launcher);
+        if (found && *launcher)
+            return Refuse(error, dir + " holds two launchers, " + (*launcher)->name + " and " + found->name);
+        if (found) {
+            *launcher = found;
+            *product = &candidate;
+        }
+    }
+    return *launcher || Refuse(error, dir + " holds no launcher (Q3.EXE or KRN.EXE) in its root");
 }
 
-bool PlanDisc(const std::string& dir, DiscPlan* plan, std::string* error)
+std::string MachineText(uint16_t machine)
 {
-    auto fail = [error](const std::string& message) {
-        *error = message;
+    char text[8];
+    snprintf(text, sizeof text, "0x%X", machine);
+    return text;
+}
+
+// Reads the launcher's title and default install directory, and checks
+// that 32-bit Windows can start it and that it is its product's program.
+bool ReadLauncher(const DiscEntry& launcher, const Product& product, const DiscAllowances& allowances, DiscPlan* plan,
+                  std::string* error)
+{
+    std::vector<uint8_t> program;
+    if (!ReadInput(launcher.path, kLargestLauncher, &program, error))
         return false;
-    };
+    std::u16string title, installDir;
+    if (!ReadStringResource(program, 1, &title) || !Utf16ToCp932(title, &plan->title))
+        return Refuse(error, launcher.path + " carries no product title (string 1)");
+    if (!ReadStringResource(program, 2, &installDir) || !Utf16ToUtf8(installDir, &plan->installDir))
+        return Refuse(error, launcher.path + " carries no default install directory (string 2)");
+    uint16_t machine = 0;
+    ReadMachine(program, &machine);
+    if (machine != kMachineI386 && !allowances.anyMachine)
+        return Refuse(error,
+                      launcher.path + " is not a 32-bit Windows program (its machine is " + MachineText(machine) +
+                          ", not i386's 0x14C): no player's Windows would start it");
+    if (title != product.title)
+        plan->warnings.push_back(launcher.path + " carries a title that is not " + product.launcher +
+                                 "'s: the disc is labelled with it; is it the right program?");
+    return true;
+}
+
+bool HasEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowances& allowances, std::string* error)
+{
+    return FindRootFile(plan, "VGX.EXE") || allowances.noEngine ||
+        Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
+}
+
+void AddAutorun(DiscPlan* plan)
+{
+    if (FindRootFile(*plan, "AUTORUN.INF"))
+        return;
+    DiscEntry autorun;
+    autorun.name = autorun.onDisc = "AUTORUN.INF";
+    autorun.content =
+        "[autorun]\r\nopen=" + plan->launcher + "\r\nicon=" + plan->launcher + "\r\nlabel=" + plan->title + "\r\n";
+    autorun.size = autorun.content.size();
+    auto& entries = plan->root.entries;
+    entries.insert(std::lower_bound(entries.begin(), entries.end(), autorun,
+                                    [](const DiscEntry& a, const DiscEntry& b) { return a.name < b.name; }),
+                   std::move(autorun));
+}
+
+// Every install copies each plain file of the root into the install
+// directory through OpenFile, which takes no path of 128 bytes or more. The
+// default directory on drive C: is assumed.
+bool InstallPathsFit(const DiscPlan& plan, std::string* error)
+{
+    const std::string directory = "C:" + plan.installDir + "\\";
+    std::string spelledDirectory, spelledName;
+    if (!Utf8ToCp932(directory, &spelledDirectory))
+        return Refuse(error, plan.launcher + "'s default install directory cannot be written in code page 932");
+    for (const DiscEntry& entry : plan.root.entries) {
+        Utf8ToCp932(entry.name, &spelledName);
+        const size_t bytes = spelledDirectory.size() + spelledName.size();
+        if (!entry.directory && bytes > kLongestOpenPath)
+            return Refuse(error,
+                          "every install would fail on " + entry.name + ": copied to " + directory + entry.name +
+                              " its path takes " + std::to_string(bytes) +
+                              " bytes in code page 932, and Windows opens no path of 128 bytes or more "
+                              "(assuming the default install directory, C: and the launcher's string 2)");
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan* plan, std::string* error)
+{
     *plan = DiscPlan();
     std::error_code failure;
     if (!fs::is_directory(dir, failure))
-        return fail(dir + " is not a folder");
-    Scan scan{plan, error};
-    if (!scan.Read(dir, &plan->root))
+        return Refuse(error, dir + " is not a folder");
+    Scan scan{error, &plan->newest};
+    if (!scan.Read(dir, &plan->root, 1, 1))
         return false;
-
-    const DiscEntry* launcher = nullptr;
-    for (const char* name : kLaunchers) {
-        const DiscEntry* found = FindRootFile(*plan, name);
-        if (found && launcher)
-            return fail(dir + " holds two launchers, " + launcher->name + " and " + found->name);
-        if (found)
-            launcher = found;
-    }
-    if (!launcher)
-        return fail(dir + " holds no launcher (Q3.EXE or KRN.EXE) in its root");
+    const DiscEntry* launcher;
+    const Product* product;
+    if (!FindLauncher(dir, *plan, &launcher, &product, error))
+        return false;
     plan->launcher = launcher->name;
+    if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !HasEngine(dir, *plan, allowances, error))
+        return false;
+    AddAutorun(plan);
+    return InstallPathsFit(*plan, error);
+}
 
-    std::ifstream in(launcher->path, std::ios::binary);
-    const std::vector<uint8_t> program((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::u16string title;
-    if (!ReadStringResource(program, 1, &title) || !Utf16ToCp932(title, &plan->title))
-        return fail(launcher->path + " carries no product title (string 1)");
-
-    if (!FindRootFile(*plan, "AUTORUN.INF")) {
-        DiscEntry autorun;
-        autorun.name = "AUTORUN.INF";
-        autorun.content = "[autorun]\r\nopen=" + plan->launcher + "\r\nicon=" + plan->launcher + "\r\nlabel=" +
-            plan->title + "\r\n";
-        autorun.size = autorun.content.size();
-        auto& entries = plan->root.entries;
-        entries.insert(std::lower_bound(entries.begin(), entries.end(), autorun,
-                                        [](const DiscEntry& a, const DiscEntry& b) { return a.name < b.name; }),
-                       std::move(autorun));
-    }
+bool UnchangedSincePlanned(const DiscEntry& file, std::string* error)
+{
+    struct stat info;
+    if (stat(file.path.c_str(), &info) != 0)
+        return Refuse(error, WithReason(file.path + " changed while it was pressed"));
+    if (uint64_t(info.st_size) != file.size)
+        return Refuse(error,
+                      file.path + " changed while it was pressed, from " + std::to_string(file.size) + " to " +
+                          std::to_string(info.st_size) + " bytes");
+    if (info.st_mtim.tv_sec != file.modified.tv_sec || info.st_mtim.tv_nsec != file.modified.tv_nsec)
+        return Refuse(error, file.path + " changed while it was pressed (its modification time moved)");
     return true;
 }

@@ -2,40 +2,51 @@
 // before anything is written, and the AUTORUN.INF that starts its launcher.
 #pragma once
 
+#include <time.h>
+
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
 struct DiscEntry {
     std::string name;     // on the disc, as in the folder (UTF-8)
+    std::string onDisc;   // its path from the disc's root, '/' between names
     std::string path;     // where its bytes are read from; empty for `content`
     std::string content;  // bytes made here (the AUTORUN.INF)
     uint64_t size = 0;
+    timespec modified{};  // the file's, when planned: it must not change while pressed
     bool directory = false;
     std::vector<DiscEntry> entries;  // a directory's, sorted by name
 };
 
 struct DiscPlan {
     DiscEntry root;
-    std::string launcher;  // the launcher's file name, such as Q3.EXE
-    std::string title;     // its string 1, the product title, in code page 932
-    time_t newest = 0;     // the newest modification time of what is pressed
+    std::string launcher;    // the launcher's file name, such as Q3.EXE
+    std::string title;       // its string 1, the product title, in code page 932
+    std::string installDir;  // its string 2, the default install directory without its drive, in UTF-8
+    time_t newest = 0;       // the newest modification time of what is pressed
+    std::vector<std::string> warnings;
 };
 
-// The launchers a disc may hold, one per product.
-extern const char* const kLaunchers[2];
+// Discs that are not for players, which the tests press on purpose.
+struct DiscAllowances {
+    bool anyMachine = false;  // a launcher that is not a 32-bit program, such as the 64-bit build
+    bool noEngine = false;    // a disc without VGX.EXE
+};
 
 // Reads `dir` into `plan`: every file and folder under it, the launcher in
-// its root and its title, and an AUTORUN.INF unless the folder has its own
-// (CRLF lines: open= the launcher, icon= the launcher, label= the title).
-// False with a message when anything cannot go on a disc that Windows reads
-// under code page 932: a name that code page cannot spell, a name longer
-// than Joliet's 64 characters, a file of 4 GiB or more, anything but files
-// and folders, no launcher or two.
-bool PlanDisc(const std::string& dir, DiscPlan* plan, std::string* error);
+// its root with its title and default install directory, and an AUTORUN.INF
+// unless the folder has its own (CRLF lines: open= the launcher, icon= the
+// launcher, label= the title). False with a message naming the file when
+// anything cannot go on a disc that Windows reads and installs from: a name
+// it would not show or open as spelled, twins that differ only in case, a
+// path beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's
+// eight levels, a file of 4 GiB or more, anything but files and folders, no
+// launcher or two, a launcher that is not a 32-bit Windows program, no
+// VGX.EXE, or a root file whose install path would reach 128 bytes. A
+// launcher whose title is not its product's is only warned of.
+bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan* plan, std::string* error);
 
-// Code page 932 bytes of a UTF-8 or UTF-16LE text; false if it has a
-// character that code page lacks (or is not valid in its own encoding).
-bool Utf8ToCp932(const std::string& text, std::string* out);
-bool Utf16ToCp932(const std::u16string& text, std::string* out);
+// False with a message when a planned file is no longer the size or the
+// modification time it had when planned.
+bool UnchangedSincePlanned(const DiscEntry& file, std::string* error);

@@ -5,79 +5,93 @@
 //
 // The stream has no length of its own, so decompress is told the size N it
 // must come to; --chunk feeds the decoder K bytes at a time, as a program
-// reading from a slow medium would.
+// reading from a slow medium would. IN and OUT may be - for standard input
+// and output.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "../picture/lzss.h"
+#include "cli.h"
+#include "whole_file.h"
 
 namespace {
 
-int Fail(const std::string& message)
-{
-    fprintf(stderr, "lzss: %s\n", message.c_str());
-    return 1;
-}
+const Tool kLzss{"lzss",
+                 "usage: lzss compress IN OUT\n"
+                 "       lzss decompress IN OUT --size N [--chunk K]\n",
+                 "  compress     packs IN into an LZSS stream\n"
+                 "  decompress   unpacks the stream IN, which must come to N bytes; --chunk\n"
+                 "               feeds the decoder K bytes a call\n"
+                 "  IN and OUT may be - for standard input and output. OUT is replaced only\n"
+                 "  when whole; an input that is a folder, a device or larger than 1 GiB is\n"
+                 "  refused, and so is a size N that the stream's length cannot reach.\n"
+                 "  Exit status: 0 done, 1 failed, 2 wrong command line.\n"
+                 "  --help, --version\n",
+                 {},
+                 {"--size", "--chunk"}};
 
-// On standard output when asked for with --help, else as an error.
-int Usage(bool asked = false)
-{
-    fprintf(asked ? stdout : stderr,
-            "usage: lzss compress IN OUT\n"
-            "       lzss decompress IN OUT --size N [--chunk K]\n");
-    return asked ? 0 : 2;
-}
+constexpr uint64_t kLargestSize = 1ull << 32;
+constexpr uint64_t kLargestChunk = 1ull << 31;
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
+// The longest stream that decodes to `size` bytes: every byte a reference of
+// one (two bytes each), a flag byte per 8 of them, and at the end a flag
+// byte and the first byte of a reference that add nothing.
+uint64_t LongestStream(uint64_t size) { return 2 * size + size / 8 + 2; }
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+// The most a stream of `length` bytes decodes to: a flag byte and 8
+// references of 16 bytes in every 17 bytes, and what the rest holds.
+uint64_t MostDecoded(uint64_t length)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    return bool(out);
-}
-
-// A whole decimal number from `min` up, or false.
-bool ParseCount(const char* text, unsigned long long min, unsigned long long max, unsigned long long* value)
-{
-    char* end = nullptr;
-    errno = 0;
-    if (!*text || *text == '-')
-        return false;
-    *value = strtoull(text, &end, 10);
-    return errno == 0 && *end == '\0' && *value >= min && *value <= max;
+    const uint64_t rest = length % 17;
+    return length / 17 * 128 + (rest > 0 ? (rest - 1) / 2 * 16 : 0);
 }
 
 int Compress(const std::string& in, const std::string& out)
 {
     std::vector<uint8_t> data;
-    if (!ReadFile(in, &data))
-        return Fail("cannot read " + in);
-    if (!WriteFile(out, LzssCompress(data.data(), data.size())))
-        return Fail("cannot write " + out);
+    std::string error;
+    if (!ReadInput(in, kLargestInput, &data, &error) ||
+        !WriteOutput(out, LzssCompress(data.data(), data.size()), &error))
+        return Fail(error);
     return 0;
+}
+
+// Reads a stream whose length fits `size`: any other is refused before the
+// output is allocated.
+bool ReadStream(const std::string& in, uint64_t size, std::vector<uint8_t>* stream, std::string* error)
+{
+    if (!ReadInput(in, kLargestInput, stream, error))
+        return false;
+    const uint64_t length = stream->size();
+    if (length > LongestStream(size))
+        *error = Shown(in) + ": the stream decodes to more than " + std::to_string(size) + " bytes: at " +
+            std::to_string(length) + " bytes it is longer than any stream of that many";
+    else if (MostDecoded(length) < size)
+        *error = Shown(in) + ": a stream of " + std::to_string(length) + " bytes decodes to at most " +
+            std::to_string(MostDecoded(length)) + " bytes, not " + std::to_string(size);
+    else
+        return true;
+    return false;
+}
+
+std::string DecodeError(const std::string& in, const LzssStream& decoder, size_t made, size_t size)
+{
+    if (decoder.error == LzssError::BeforeStart)
+        return Shown(in) + ": a reference reaches before the start of the data (after " + std::to_string(made) +
+            " bytes): the stream is damaged";
+    if (decoder.error == LzssError::PastEnd)
+        return Shown(in) + ": the stream decodes to more than " + std::to_string(size) + " bytes";
+    return Shown(in) + ": the stream decodes to " + std::to_string(made) + " bytes, not " + std::to_string(size);
 }
 
 int Decompress(const std::string& in, const std::string& out, size_t size, size_t chunk)
 {
     std::vector<uint8_t> stream;
-    if (!ReadFile(in, &stream))
-        return Fail("cannot read " + in);
+    std::string error;
+    if (!ReadStream(in, size, &stream, &error))
+        return Fail(error);
     std::vector<uint8_t> data(size);
     LzssStream decoder;
     LzssBeginBounded(&decoder, data.data(), data.size());
@@ -87,46 +101,42 @@ int Decompress(const std::string& in, const std::string& out, size_t size, size_
         LzssDecodeStream(&decoder);
     }
     const size_t made = size_t(decoder.output - data.data());
-    if (decoder.error == LzssError::BeforeStart)
-        return Fail(in + ": a reference reaches before the start of the data (after " + std::to_string(made) +
-                    " bytes): the stream is damaged");
-    if (decoder.error == LzssError::PastEnd)
-        return Fail(in + ": the stream decodes to more than " + std::to_string(size) + " bytes");
-    if (made != size)
-        return Fail(in + ": the stream decodes to " + std::to_string(made) + " bytes, not " + std::to_string(size));
-    if (!WriteFile(out, data))
-        return Fail("cannot write " + out);
+    if (decoder.error != LzssError::None || made != size)
+        return Fail(DecodeError(in, decoder, made, size));
+    if (!WriteOutput(out, data, &error))
+        return Fail(error);
     return 0;
+}
+
+int RunDecompress(const CommandLine& line)
+{
+    uint64_t size = 0, chunk = kLargestChunk;
+    if (!line.Has("--size"))
+        return UsageError("decompress needs --size N: the stream does not record its length");
+    if (!ParseCount(line.options.at("--size"), 0, kLargestSize, &size))
+        return UsageError("--size wants a byte count up to " + Grouped(kLargestSize) + ", not " +
+                          line.options.at("--size"));
+    if (line.Has("--chunk") && !ParseCount(line.options.at("--chunk"), 1, kLargestChunk, &chunk))
+        return UsageError("--chunk wants a count from 1 to " + Grouped(kLargestChunk) + ", not " +
+                          line.options.at("--chunk"));
+    return Decompress(line.operands[1], line.operands[2], size_t(size), size_t(chunk));
+}
+
+int Run(const CommandLine& line)
+{
+    const std::vector<std::string>& operands = line.operands;
+    const std::string command = operands.empty() ? "" : operands[0];
+    if (command != "compress" && command != "decompress")
+        return UsageError(command.empty() ? "no command given" : "unknown command " + command);
+    if (operands.size() != 3)
+        return UsageError(command + " wants an input and an output, no more");
+    if (command == "decompress")
+        return RunDecompress(line);
+    if (line.Has("--size") || line.Has("--chunk"))
+        return UsageError("compress takes no --size or --chunk");
+    return Compress(operands[1], operands[2]);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (argc == 2 && strcmp(argv[1], "--help") == 0)
-        return Usage(true);
-    if (argc == 4 && strcmp(argv[1], "compress") == 0)
-        return Compress(argv[2], argv[3]);
-    if (argc < 4 || strcmp(argv[1], "decompress") != 0)
-        return Usage();
-
-    unsigned long long size = 0, chunk = 0;
-    bool haveSize = false;
-    for (int i = 4; i < argc; i += 2) {
-        if (i + 1 >= argc)
-            return Usage();
-        if (strcmp(argv[i], "--size") == 0) {
-            if (!ParseCount(argv[i + 1], 0, 1ull << 32, &size))
-                return Fail(std::string("--size wants a byte count, not ") + argv[i + 1]);
-            haveSize = true;
-        } else if (strcmp(argv[i], "--chunk") == 0) {
-            if (!ParseCount(argv[i + 1], 1, 1ull << 31, &chunk))
-                return Fail(std::string("--chunk wants a count of at least 1, not ") + argv[i + 1]);
-        } else {
-            return Usage();
-        }
-    }
-    if (!haveSize)
-        return Fail("decompress needs --size N: the stream does not record its length");
-    return Decompress(argv[2], argv[3], size_t(size), chunk ? size_t(chunk) : size_t(1) << 31);
-}
+int main(int argc, char** argv) { return RunTool(kLzss, argc, argv, Run); }

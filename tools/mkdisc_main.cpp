@@ -1,44 +1,78 @@
 // mkdisc: presses a folder into the ISO 9660 image of a game CD, for the
 // people who make the discs.
 //
-//   mkdisc [--volume LABEL] [--date YYYY-MM-DD] DIR OUT.iso
+//   mkdisc [options] DIR OUT.iso
+//   mkdisc --dry-run [options] DIR
 //
 // DIR is the disc's root: the launcher (Q3.EXE or KRN.EXE), VGX.EXE and the
 // game's data. The image carries Joliet names, so that Windows lists them
 // under code page 932 as the folder spells them, and an AUTORUN.INF that
 // starts the launcher, unless DIR has its own. Every time stamp on the disc
 // is --date, else SOURCE_DATE_EPOCH, else the newest modification time in
-// DIR: the same folder always presses to the same bytes.
-#include <cerrno>
+// DIR: the same folder always presses to the same bytes. Either the disc
+// holds every file under the name Windows shows for it, or there is no new
+// image and the message says why.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
+#include "cli.h"
 #include "disc_image.h"
 #include "disc_plan.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
-int Fail(const std::string& message)
-{
-    fprintf(stderr, "mkdisc: %s\n", message.c_str());
-    return 1;
-}
+const Tool kMkdisc{
+    "mkdisc",
+    "usage: mkdisc [--volume LABEL] [--date YYYY-MM-DD] [--allow-any-machine] [--allow-no-engine] DIR OUT.iso\n"
+    "       mkdisc --dry-run [options] DIR\n",
+    "  presses DIR, the root of a game CD holding its launcher (Q3.EXE or KRN.EXE)\n"
+    "  and VGX.EXE, into an ISO 9660 image with Joliet names and an AUTORUN.INF\n"
+    "  --volume LABEL       the volume label: up to 16 of A-Z, 0-9 and _ (default\n"
+    "                       VARNO_Q3 or VARNO_KRN)\n"
+    "  --date DATE          every time stamp on the disc, from 1970-01-01 to\n"
+    "                       2155-12-31 (default SOURCE_DATE_EPOCH, else the newest\n"
+    "                       modification time in DIR)\n"
+    "  --dry-run            lists each file as Windows shows it, its ISO 9660 name\n"
+    "                       and its size, and the image's sectors against a 650 MB,\n"
+    "                       a 700 MB and an 80-minute disc; writes nothing\n"
+    "  --allow-any-machine  presses a launcher that is not a 32-bit Windows program\n"
+    "                       (a 64-bit test build)\n"
+    "  --allow-no-engine    presses a disc without VGX.EXE\n"
+    "  Refused with the reason, and no image written: a name Windows would not\n"
+    "  show or open as spelled (one code page 932 cannot spell or spells as\n"
+    "  another, longer than Joliet's 64 characters, with < > : \" \\ | ? * ; or a\n"
+    "  control character, ending in a dot or a space, a device such as CON or\n"
+    "  NUL.DAT, twins that differ only in case), a path beyond the Joliet tree's\n"
+    "  240 bytes, a folder deeper than ISO 9660's eight levels, a file of 4 GiB or\n"
+    "  more, an image larger than an 80-minute CD, a file that changes while it is\n"
+    "  pressed, a launcher that is not a 32-bit Windows program, no VGX.EXE, and a\n"
+    "  root file whose path in the install directory would take 128 bytes or more\n"
+    "  (every install copies it there; the default directory, C: and the\n"
+    "  launcher's string 2, is assumed). OUT is written beside itself and renamed\n"
+    "  into place when whole; an OUT inside DIR, or one that exists and is not a\n"
+    "  regular file, is refused.\n"
+    "  Exit status: 0 pressed, 1 refused or failed, 2 wrong command line.\n"
+    "  --help, --version\n",
+    {"--dry-run", "--allow-any-machine", "--allow-no-engine"},
+    {"--volume", "--date"}};
 
-int Usage(bool asked)
-{
-    fprintf(asked ? stdout : stderr,
-            "usage: mkdisc [--volume LABEL] [--date YYYY-MM-DD] DIR OUT.iso\n"
-            "  presses DIR, the root of a game CD holding its launcher (Q3.EXE or KRN.EXE),\n"
-            "  into an ISO 9660 image with Joliet names and an AUTORUN.INF\n"
-            "  --volume LABEL   the volume label: up to 16 of A-Z, 0-9 and _ (default VARNO_Q3\n"
-            "                   or VARNO_KRN)\n"
-            "  --date DATE      every time stamp on the disc (default SOURCE_DATE_EPOCH, else\n"
-            "                   the newest modification time in DIR)\n");
-    return asked ? 0 : 2;
-}
+// ISO 9660 keeps years up to 2155: 2155-12-31 23:59:59 UTC.
+constexpr time_t kLatestStamp = 5869583999;
+
+struct Disc {
+    const char* name;
+    uint64_t sectors;
+};
+
+// Blank CDs by their nominal sizes (650 and 700 MiB), and the 80-minute
+// CD's full 360,000 sectors, the most mkdisc presses.
+const Disc kDiscs[] = {{"650 MB", 332800}, {"700 MB", 358400}, {"80-minute", kCdBytes / kSectorBytes}};
 
 bool ValidLabel(const std::string& label)
 {
@@ -50,70 +84,132 @@ bool ValidLabel(const std::string& label)
     return true;
 }
 
-// Midnight UTC of a YYYY-MM-DD date.
-bool ParseDate(const char* text, time_t* stamp)
+bool Holdable(time_t stamp) { return stamp >= 0 && stamp <= kLatestStamp; }
+
+// Midnight UTC of a YYYY-MM-DD day that exists and that a disc can hold.
+bool ParseDate(const std::string& text, time_t* stamp)
 {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
+        text.find_first_not_of("0123456789-") != std::string::npos)
+        return false;
     struct tm date = {};
-    const char* end = strptime(text, "%Y-%m-%d", &date);
-    if (!end || *end != '\0' || date.tm_year < 70)
-        return false;
-    *stamp = timegm(&date);
-    return true;
+    date.tm_year = atoi(text.c_str()) - 1900;
+    date.tm_mon = atoi(text.c_str() + 5) - 1;
+    date.tm_mday = atoi(text.c_str() + 8);
+    const struct tm given = date;
+    *stamp = timegm(&date);  // which moves a day that does not exist, such as 02-30
+    return date.tm_year == given.tm_year && date.tm_mon == given.tm_mon && date.tm_mday == given.tm_mday &&
+        Holdable(*stamp);
 }
 
-bool SourceDateEpoch(time_t* stamp)
+std::string DayOf(time_t stamp)
 {
-    const char* text = getenv("SOURCE_DATE_EPOCH");
-    if (!text || !*text)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long seconds = strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || seconds < 0)
-        return false;
-    *stamp = time_t(seconds);
-    return true;
+    char text[32];
+    struct tm utc;
+    gmtime_r(&stamp, &utc);
+    strftime(text, sizeof text, "%Y-%m-%d", &utc);
+    return text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Without --date, the disc's one time stamp is SOURCE_DATE_EPOCH, else the
+// folder's newest: either only if the disc can hold it.
+bool ChooseStamp(const DiscPlan& plan, time_t* stamp, std::string* error)
 {
-    std::string label, dir, out;
-    time_t stamp = 0;
-    bool haveDate = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help")
-            return Usage(true);
-        if (argument == "--volume" && i + 1 < argc) {
-            label = argv[++i];
-            if (!ValidLabel(label))
-                return Fail("--volume wants up to 16 of A-Z, 0-9 and _, not " + label);
-        } else if (argument == "--date" && i + 1 < argc) {
-            if (!ParseDate(argv[++i], &stamp))
-                return Fail(std::string("--date wants a date such as 1998-12-08, not ") + argv[i]);
-            haveDate = true;
-        } else if (argument.rfind("--", 0) == 0 || !out.empty()) {
-            return Usage(false);
-        } else {
-            (dir.empty() ? dir : out) = argument;
-        }
+    const char* epoch = getenv("SOURCE_DATE_EPOCH");
+    uint64_t seconds = 0;
+    if (epoch && *epoch && !ParseCount(epoch, 0, uint64_t(kLatestStamp), &seconds)) {
+        *error = std::string("SOURCE_DATE_EPOCH wants a count of seconds up to ") + std::to_string(kLatestStamp) +
+            " (2155-12-31, the last day a disc holds), not " + epoch;
+        return false;
     }
-    if (out.empty())
-        return Usage(false);
-    if (!haveDate && getenv("SOURCE_DATE_EPOCH") && !(haveDate = SourceDateEpoch(&stamp)))
-        return Fail("SOURCE_DATE_EPOCH wants a count of seconds");
+    *stamp = epoch && *epoch ? time_t(seconds) : plan.newest;
+    if (Holdable(*stamp))
+        return true;
+    *error = "the newest modification time in the folder is " + DayOf(*stamp) +
+        ", which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
+    return false;
+}
 
-    DiscPlan plan;
-    std::string error;
-    if (!PlanDisc(dir, &plan, &error))
+// An OUT inside DIR would be pressed onto the disc, or over one of its files.
+bool OutsideFolder(const std::string& dir, const std::string& out, std::string* error)
+{
+    std::error_code failure;
+    const fs::path folder = fs::weakly_canonical(dir, failure);
+    const fs::path where = fs::weakly_canonical(fs::absolute(out).parent_path(), failure);
+    auto [inFolder, inWhere] = std::mismatch(folder.begin(), folder.end(), where.begin(), where.end());
+    if (inFolder != folder.end())
+        return true;
+    *error = out + " lies inside " + dir + ": the image would be pressed onto its own disc";
+    return false;
+}
+
+std::string WindowsPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+void ShowLayout(const DiscLayout& layout)
+{
+    printf("as Windows shows it (code page 932)\tISO 9660\tbytes\n");
+    for (const LaidOutFile& file : layout.files)
+        printf("%s\t%s\t%s\n", WindowsPath(file.entry->onDisc).c_str(), file.isoPath.c_str(),
+               Grouped(file.entry->size).c_str());
+    const uint64_t sectors = layout.bytes / kSectorBytes;
+    printf("image: %s sectors of 2,048 bytes (%s bytes)\n", Grouped(sectors).c_str(), Grouped(layout.bytes).c_str());
+    for (const Disc& disc : kDiscs)
+        printf("  %s disc, %s sectors: %s\n", disc.name, Grouped(disc.sectors).c_str(),
+               sectors <= disc.sectors ? "fits" : "too large");
+}
+
+int Run(const CommandLine& line)
+{
+    const bool dryRun = line.Has("--dry-run");
+    if (line.operands.size() != (dryRun ? 1u : 2u))
+        return UsageError(dryRun ? "--dry-run wants DIR alone" : "wants DIR and OUT.iso");
+    const std::string& dir = line.operands[0];
+    const std::string out = dryRun ? "" : line.operands[1];
+    std::string label = line.Has("--volume") ? line.options.at("--volume") : "", error;
+    if (line.Has("--volume") && !ValidLabel(label))
+        return UsageError("--volume wants up to 16 of A-Z, 0-9 and _, not " + label);
+    time_t stamp = 0;
+    if (line.Has("--date") && !ParseDate(line.options.at("--date"), &stamp))
+        return UsageError("--date wants a day from 1970-01-01 to 2155-12-31 such as 1998-12-08, not " +
+                          line.options.at("--date"));
+    if (out == "-")
+        return UsageError("the image goes to a file, not to standard output");
+    if (!dryRun && !OutsideFolder(dir, out, &error))
         return Fail(error);
+
+    DiscAllowances allowances;
+    allowances.anyMachine = line.Has("--allow-any-machine");
+    allowances.noEngine = line.Has("--allow-no-engine");
+    DiscPlan plan;
+    if (!PlanDisc(dir, allowances, &plan, &error) || (!line.Has("--date") && !ChooseStamp(plan, &stamp, &error)))
+        return Fail(error);
+    for (const std::string& warning : plan.warnings)
+        Warn(warning);
     if (label.empty())
         label = "VARNO_" + plan.launcher.substr(0, plan.launcher.find('.'));
     for (char& c : label)
         c = char(toupper((unsigned char)c));
-    if (!PressDisc(plan, label, haveDate ? stamp : plan.newest, out, &error))
+
+    const DiscSettings settings{label, stamp};
+    DiscLayout layout;
+    if (!LayOutDisc(plan, settings, &layout, &error))
+        return Fail(error);
+    if (dryRun)
+        ShowLayout(layout);
+    if (layout.bytes > kCdBytes)
+        return Fail("the image would be " + Grouped(layout.bytes) + " bytes, more than an 80-minute CD holds (" +
+                    Grouped(kCdBytes) + ")");
+    if (!dryRun && !PressDisc(plan, settings, out, &error))
         return Fail(error);
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunTool(kMkdisc, argc, argv, Run); }

@@ -2,15 +2,16 @@
 
 #include <png.h>
 
-#include <cstdio>
-#include <memory>
+#include <algorithm>
+
+#include "cli.h"
+#include "whole_file.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* file) const { fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+// Deflate turns one byte into at most 1,032: the most a PNG's compressed
+// data of a given size can unpack to.
+constexpr uint64_t kDeflateMostRatio = 1032;
 
 // libpng reports errors by longjmp; its message is kept for the caller.
 void OnPngError(png_structp png, png_const_charp message)
@@ -22,45 +23,45 @@ void OnPngError(png_structp png, png_const_charp message)
 
 void OnPngWarning(png_structp, png_const_charp) { }
 
-}  // namespace
+struct Unread {
+    const uint8_t* at;
+    size_t left;
+};
 
-bool ReadPng(const std::string& path, Image* image, std::string* error)
+void ReadFromMemory(png_structp png, png_bytep into, png_size_t size)
 {
-    File file(fopen(path.c_str(), "rb"));
-    if (!file) {
-        *error = "cannot open " + path;
-        return false;
-    }
-    uint8_t signature[8];
-    if (fread(signature, 1, sizeof signature, file.get()) != sizeof signature || png_sig_cmp(signature, 0, 8) != 0) {
-        *error = path + " is not a PNG file";
-        return false;
-    }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        *error = "out of memory";
-        return false;
-    }
-    std::vector<png_bytep> rows;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        *error = path + ": " + *error;
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_sig_bytes(png, 8);
-    png_set_user_limits(png, 65535, 65535);
-    png_read_info(png, info);
+    auto* unread = static_cast<Unread*>(png_get_io_ptr(png));
+    if (size > unread->left)
+        png_error(png, "the file ends early");
+    std::copy(unread->at, unread->at + size, into);
+    unread->at += size;
+    unread->left -= size;
+}
 
+void WriteToMemory(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + size);
+}
+
+void Flush(png_structp) { }
+
+// Every row of the file's own pixels, each with its filter byte, comes out
+// of the compressed data, which the whole file bounds.
+bool ClaimFits(png_structp png, png_infop info, size_t fileSize)
+{
+    const uint64_t rows = png_get_image_height(png, info);
+    return rows * (uint64_t(png_get_rowbytes(png, info)) + 1) <= kDeflateMostRatio * fileSize;
+}
+
+void SetUpTransforms(png_structp png, png_infop info, Image* image)
+{
     const int colourType = png_get_color_type(png, info);
-    const int depth = png_get_bit_depth(png, info);
     image->width = png_get_image_width(png, info);
     image->height = png_get_image_height(png, info);
     image->indexed = colourType == PNG_COLOR_TYPE_PALETTE;
     if (image->indexed) {
-        if (depth < 8)
+        if (png_get_bit_depth(png, info) < 8)
             png_set_packing(png);
         png_colorp entries;
         int count = 0;
@@ -75,37 +76,84 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+}
 
+// Decodes into `pixels` through `rows`, which the caller owns: a libpng
+// error jumps past this function's frame.
+void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector<uint8_t>* pixels,
+                std::vector<png_bytep>* rows)
+{
     const size_t stride = png_get_rowbytes(png, info);
-    const size_t bytesPerPixel = image->indexed ? 1 : 3;
-    if (stride != image->width * bytesPerPixel)
+    if (stride != image.width * (image.indexed ? 1 : 3))
         png_error(png, "unexpected row layout");
-    std::vector<uint8_t> pixels(stride * image->height);
-    rows.resize(image->height);
-    for (uint32_t y = 0; y < image->height; ++y)
-        rows[y] = pixels.data() + y * stride;
-    png_read_image(png, rows.data());
+    pixels->resize(stride * image.height);
+    rows->resize(image.height);
+    for (uint32_t y = 0; y < image.height; ++y)
+        (*rows)[y] = pixels->data() + y * stride;
+    png_read_image(png, rows->data());
     png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
+}
 
+void Keep(std::vector<uint8_t>* pixels, Image* image)
+{
     if (image->indexed) {
-        image->indices = std::move(pixels);
-    } else {
-        image->colours.resize(size_t(image->width) * image->height);
-        for (size_t i = 0; i < image->colours.size(); ++i)
-            image->colours[i] = {pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]};
+        image->indices = std::move(*pixels);
+        return;
     }
+    image->colours.resize(size_t(image->width) * image->height);
+    for (size_t i = 0; i < image->colours.size(); ++i)
+        image->colours[i] = {(*pixels)[3 * i], (*pixels)[3 * i + 1], (*pixels)[3 * i + 2]};
+}
+
+}  // namespace
+
+bool ReadPng(const std::string& path, Image* image, std::string* error)
+{
+    std::vector<uint8_t> file;
+    if (!ReadInput(path, kLargestInput, &file, error))
+        return false;
+    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) {
+        *error = Shown(path) + " is not a PNG file";
+        return false;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        *error = "out of memory";
+        return false;
+    }
+    // Kept in this frame, where a libpng error lands without skipping
+    // their destructors.
+    Unread unread{file.data() + 8, file.size() - 8};
+    std::vector<uint8_t> pixels;
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        *error = Shown(path) + ": " + *error;
+        return false;
+    }
+    png_set_read_fn(png, &unread, ReadFromMemory);
+    png_set_sig_bytes(png, 8);
+    png_set_user_limits(png, 65535, 65535);
+    png_read_info(png, info);
+    if (!ClaimFits(png, info, file.size())) {
+        *error = Shown(path) + ": its header claims " + std::to_string(png_get_image_width(png, info)) + " x " +
+            std::to_string(png_get_image_height(png, info)) + " pixels, more than " + Grouped(file.size()) +
+            " bytes of PNG can hold";
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    SetUpTransforms(png, info, image);
+    ReadPixels(png, info, *image, &pixels, &rows);
+    png_destroy_read_struct(&png, &info, nullptr);
+    Keep(&pixels, image);
     return true;
 }
 
 bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
                      const uint8_t* indices, std::string* error)
 {
-    File file(fopen(path.c_str(), "wb"));
-    if (!file) {
-        *error = "cannot create " + path;
-        return false;
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -116,12 +164,13 @@ bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, c
     std::vector<png_color> entries;
     for (const Rgb& colour : palette)
         entries.push_back({colour.red, colour.green, colour.blue});
+    std::vector<uint8_t> bytes;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         *error = path + ": " + *error;
         return false;
     }
-    png_init_io(png, file.get());
+    png_set_write_fn(png, &bytes, WriteToMemory, Flush);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, entries.data(), int(entries.size()));
@@ -130,9 +179,5 @@ bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, c
         png_write_row(png, indices + size_t(y) * width);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (fflush(file.get()) != 0) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return WriteOutput(path, bytes, error);
 }

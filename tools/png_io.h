@@ -19,11 +19,14 @@ struct Image {
     std::vector<Rgb> colours;      // true colour: width x height, top row first
 };
 
-// Reads any PNG: palette images keep their indices (bit depths below 8 are
-// widened), everything else becomes 8-bit RGB with alpha dropped. On failure
-// returns false with a message in `error`.
+// Reads any PNG ("-": standard input): palette images keep their indices
+// (bit depths below 8 are widened), everything else becomes 8-bit RGB with
+// alpha dropped. A header that claims more pixels than the file's
+// compressed data can hold is refused before anything is allocated. On
+// failure returns false with a message in `error`.
 bool ReadPng(const std::string& path, Image* image, std::string* error);
 
-// Writes an 8-bit palette PNG of width x height indices.
+// Writes an 8-bit palette PNG of width x height indices ("-": standard
+// output), in place only when whole.
 bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
                      const uint8_t* indices, std::string* error);

@@ -10,10 +10,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
+# The 64-bit build's discs carry a 64-bit launcher on purpose.
+case $(basename "$programs") in win64) allow=--allow-any-machine ;; *) allow="" ;; esac
 for product in Q3 KRN; do
     root="$work/$product"
     mkdir -p "$root"
     cp "$programs/$product.EXE" "$programs/VGX.EXE" "$root/"
     "$here/data.sh" "$root"
-    "$mkdisc" --date 1998-12-08 "$root" "$out/$product.iso"
+    "$mkdisc" --date 1998-12-08 $allow "$root" "$out/$product.iso"
 done

@@ -1,24 +1,27 @@
 #!/bin/bash
 # The disc tool from the command line: a disc as Windows reads it (Joliet
-# names, the AUTORUN.INF, the label), the same bytes for the same folder,
-# and a clear error with no image for anything that cannot go on a CD.
-#   mkdisc_test.sh MKDISC PROGRAMS   (PROGRAMS: a build's Q3.EXE and KRN.EXE)
+# names, the AUTORUN.INF, the label), the same bytes for the same folder, a
+# dry run that matches the press, and one table of folders and outputs: a
+# refusal leaves a clear message, no image, and everything as it was.
+#   mkdisc_test.sh MKDISC PROGRAMS   (PROGRAMS: a build's Q3.EXE, KRN.EXE and VGX.EXE)
 set -u
 mkdisc=$1 programs=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1  # where a tool that takes "-" for a name would leave its file
 . "$here/cli_expect.sh"
 
 disc="$work/disc"
 mkdir -p "$disc"
-cp "$programs/Q3.EXE" "$disc/"
+cp "$programs/Q3.EXE" "$programs/VGX.EXE" "$disc/"
 "$here/../disc/data.sh" "$disc"
+printf 'no extension\r\n' >"$disc/LICENSE"
 "$mkdisc" --date 1998-12-08 "$disc" "$work/q3.iso" || fail "pressing a disc"
 isoinfo -d -i "$work/q3.iso" | grep -q "^Volume id: VARNO_Q3$" || fail "the volume label is not VARNO_Q3"
 listing=$(isoinfo -J -l -i "$work/q3.iso")
-for name in AUTORUN.INF EMPTY.DAT MOVIE.DAT Q3.EXE README.TXT SAVE; do
-    grep -q " $name \$" <<<"$listing" || fail "$name is not on the disc"
+for name in AUTORUN.INF EMPTY.DAT LICENSE MOVIE.DAT Q3.EXE README.TXT SAVE VGX.EXE; do
+    grep -q " $name \$" <<<"$listing" || fail "$name is not on the disc under that name"
 done
 # Joliet keeps the Japanese name as UCS-2, which Windows shows in code page 932.
 /usr/bin/python3 -c 'import sys; sys.exit("表示.DAT".encode("utf-16-be") not in open(sys.argv[1], "rb").read())' \
@@ -28,12 +31,24 @@ printf '[autorun]\r\nopen=Q3.EXE\r\nicon=Q3.EXE\r\nlabel=%s\r\n' "$title" >"$wor
 isoinfo -J -x /AUTORUN.INF -i "$work/q3.iso" >"$work/autorun.pressed"
 cmp -s "$work/autorun" "$work/autorun.pressed" || fail "AUTORUN.INF is not the launcher's: $(od -c "$work/autorun.pressed" | head)"
 
-# The same folder presses to the same bytes, whenever it is pressed.
+# The same folder presses to the same bytes, whenever it is pressed, and
+# options may follow the operands.
 touch "$disc/README.TXT"
-"$mkdisc" --date 1998-12-08 "$disc" "$work/again.iso" && cmp -s "$work/q3.iso" "$work/again.iso" ||
+"$mkdisc" "$disc" "$work/again.iso" --date=1998-12-08 && cmp -s "$work/q3.iso" "$work/again.iso" ||
     fail "two presses of one folder differ"
 SOURCE_DATE_EPOCH=913075200 "$mkdisc" "$disc" "$work/epoch.iso" && cmp -s "$work/q3.iso" "$work/epoch.iso" ||
     fail "SOURCE_DATE_EPOCH of the same day presses other bytes"
+
+# A dry run lists each file as Windows shows it, with its ISO 9660 name and
+# size, counts the sectors the press wrote, and writes nothing.
+ls -A "$work" >"$work/before"
+dry=$("$mkdisc" --dry-run --date 1998-12-08 "$disc") || fail "the dry run failed"
+sectors=$(isoinfo -d -i "$work/q3.iso" | sed -n 's/^Volume size is: //p')
+for want in $'表示.DAT\t__.DAT\t16' $'SAVE\\SLOT1.DAT\tSAVE/SLOT1.DAT\t12' $'MOVIE.DAT\tMOVIE.DAT\t200,000' \
+    "image: $sectors sectors" "650 MB disc, 332,800 sectors: fits" "80-minute disc, 360,000 sectors: fits"; do
+    grep -qF "$want" <<<"$dry" || fail "the dry run lacks '$want': $dry"
+done
+ls -A "$work" | cmp -s - "$work/before" || fail "the dry run wrote something"
 
 # A folder's own AUTORUN.INF stays as it is.
 printf '[autorun]\r\nopen=SETUP.EXE\r\n' >"$disc/autorun.inf"
@@ -42,35 +57,121 @@ isoinfo -J -x /autorun.inf -i "$work/own.iso" | cmp -s - "$disc/autorun.inf" || 
 isoinfo -d -i "$work/own.iso" | grep -q "^Volume id: GAME_1$" || fail "--volume was not the label"
 rm "$disc/autorun.inf"
 
-# refused MESSAGE-PATTERN DIR [options]: no image, nothing half written.
-refused() {
-    local pattern=$1 dir=$2
-    shift 2
-    expect 1 "$pattern" "$mkdisc" "$@" "$dir" "$work/bad.iso"
-    [ -e "$work/bad.iso" ] || [ -e "$work/bad.iso.part" ] && fail "an image was left for $pattern"
-    rm -f "$work/bad.iso" "$work/bad.iso.part"
-}
-refused "is not a folder" "$work/missing"
-mkdir "$work/empty"
-refused "holds no launcher" "$work/empty"
-cp "$programs/KRN.EXE" "$disc/"
-refused "holds two launchers" "$disc"
-rm "$disc/KRN.EXE"
-: >"$disc/café.DAT"
-refused "cannot be written in code page 932" "$disc"
-rm "$disc/café.DAT"
-truncate -s 4294967296 "$disc/HUGE.DAT"
-refused "at most 4,294,967,295" "$disc"
-rm "$disc/HUGE.DAT"
-truncate -s 400000000 "$disc/BIG1.DAT" "$disc/BIG2.DAT"
-refused "more than an 80-minute CD holds" "$disc"
-rm "$disc/BIG1.DAT" "$disc/BIG2.DAT"
-expect 1 "cannot write" "$mkdisc" "$disc" "$work/no/such/folder/x.iso"
-mkdir "$work/a-folder.iso"
-expect 1 "cannot write" "$mkdisc" "$disc" "$work/a-folder.iso"
-expect 1 "--date wants a date" "$mkdisc" --date yesterday "$disc" "$work/x.iso"
-expect 1 "--volume wants" "$mkdisc" --volume "no spaces" "$disc" "$work/x.iso"
+# Command lines and dates a disc cannot take.
+expect 2 "--date wants a day" "$mkdisc" --date yesterday "$disc" "$work/x.iso"
+expect 2 "--date wants a day" "$mkdisc" --date 1998-02-30 "$disc" "$work/x.iso"
+expect 2 "--date wants a day" "$mkdisc" --date 2156-01-01 "$disc" "$work/x.iso"
+SOURCE_DATE_EPOCH=99999999999999 expect 1 "SOURCE_DATE_EPOCH wants" "$mkdisc" "$disc" "$work/x.iso"
+expect 2 "--volume wants" "$mkdisc" --volume "no spaces" "$disc" "$work/x.iso"
+expect 2 "unknown option --frobnicate" "$mkdisc" --frobnicate "$disc" "$work/x.iso"
+expect 2 "wants DIR and OUT.iso" "$mkdisc" "$disc"
+expect 2 "not to standard output" "$mkdisc" "$disc" -
 expect_help "$mkdisc"
-expect 2 "usage" "$mkdisc" "$disc"
+[ -e "$work/x.iso" ] && fail "an image was left by a wrong command line"
+
+# machine PROGRAM CODE: rewrites the machine of a program's file header.
+machine() {
+    local header
+    header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    printf "\\x${2:2:2}\\x${2:0:2}" | dd of="$1" bs=1 seek=$((header + 4)) conv=notrunc status=none
+}
+
+# change_when_pressed FILE grow|shrink: changes FILE as soon as another
+# process opens it, holding it back until then with a lease.
+change_when_pressed() {
+    /usr/bin/python3 - "$1" "$2" "$work/lease-held" <<'PYTHON' &
+import fcntl, os, signal, sys
+path, change, held = sys.argv[1:]
+fd = os.open(path, os.O_RDWR)
+def change_it(*_):
+    os.pwrite(fd, b"more", os.fstat(fd).st_size) if change == "grow" else os.ftruncate(fd, 2)
+    fcntl.fcntl(fd, fcntl.F_SETLEASE, fcntl.F_UNLCK)
+    sys.exit(0)
+signal.signal(signal.SIGIO, change_it)
+signal.alarm(60)
+fcntl.fcntl(fd, fcntl.F_SETLEASE, fcntl.F_WRLCK)
+open(held, "w").close()
+signal.pause()
+PYTHON
+    helper=$!
+    while [ ! -e "$work/lease-held" ] && kill -0 "$helper" 2>/dev/null; do sleep 0.05; done
+    rm -f "$work/lease-held"
+}
+
+# What a refusal must leave as it was: every file of the row (but the one
+# the rows that change a file while it is pressed change on purpose), and
+# every folder's entries.
+row_state() { find "$work/row" ! -name MOVIE.DAT \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) | sort; }
+
+# try_row STATUS PATTERN OPTIONS SPOIL press|dry: spoils a copy of the good
+# folder, $d, with SPOIL (which may also move $out, where an old image
+# lies), then presses it, or dry-runs it.
+try_row() {
+    local status=$1 pattern=$2 options=$3 spoil=$4 how=$5
+    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" before
+    rm -rf "$work/row" && mkdir -p "$work/row/out" && cp -r "$disc" "$d" && printf 'an old image\n' >"$out"
+    eval "$spoil"
+    before=$(row_state)
+    if [ "$how" = dry ]; then
+        expect "$status" "$pattern" "$mkdisc" --dry-run $options "$d"
+    else
+        expect "$status" "$pattern" "$mkdisc" $options "$d" "$out"
+    fi
+    [ -n "$helper" ] && wait "$helper"
+    if [ "$status" = 0 ] && [ "$how" = press ]; then
+        isoinfo -d -i "$out" >/dev/null 2>&1 || fail "no image was pressed after: $spoil"
+    else
+        [ "$(row_state)" = "$before" ] || fail "the $how left something changed after: $spoil"
+    fi
+    [ -n "$(find "$work/row" -name '*.part*')" ] && fail "a partial image was left after: $spoil"
+}
+
+j49=$(printf '表%.0s' {1..49}) j50=$(printf '表%.0s' {1..50})
+# STATUS | dry run: the same, or - for a press alone | message | options | how the folder is spoiled
+while IFS='|' read -r -u 3 status dry pattern options spoil; do
+    [[ -z $status || $status == '#'* ]] && continue
+    try_row "$status" "$pattern" "$options" "$spoil" press
+    [ "$dry" = same ] && try_row "$status" "$pattern" "$options" "$spoil" dry
+done 3<<'ROWS'
+1|same|is not a folder||rm -rf "$d"
+1|same|holds no launcher||rm "$d/Q3.EXE"
+1|same|holds two launchers||cp "$programs/KRN.EXE" "$d/"
+1|same|at most 4,294,967,295||truncate -s 4294967296 "$d/HUGE.DAT"
+1|same|more than an 80-minute CD holds||truncate -s 400000000 "$d/BIG1.DAT" "$d/BIG2.DAT"
+# Windows reads the Joliet tree: nothing may be left out of it, or of the other.
+1|same|more than the 240 it holds||mkdir -p "$d/$j50/$j50/$j50"
+1|same|eight levels||mkdir -p "$d/1/2/3/4/5/6/7/8" && : >"$d/1/2/3/4/5/6/7/8/DEEP.DAT"
+# Every name as the folder spells it, and Windows can open it.
+1|same|cannot be written in code page 932||: >"$d/café.DAT"
+1|same|does not allow||: >"$d/a:b.dat" && : >"$d/a_b.dat"
+1|same|does not allow||: >"$d/a;b.dat"
+1|same|ends in a dot or a space||: >"$d/README."
+1|same|ends in a dot or a space||: >"$d/TRAIL "
+1|same|differ only in case||: >"$d/DATA.DAT" && : >"$d/data.dat"
+1|same|differ only in case||cp "$d/Q3.EXE" "$d/q3.exe"
+1|same|is a device||: >"$d/CON"
+1|same|is a device||: >"$d/NUL.DAT"
+1|same|comes back from code page 932 as ～||: >"$d/〜.DAT"
+1|same|comes back from code page 932 as \\||: >"$d/¥.DAT"
+# Every install copies each root file; OpenFile takes paths of up to 127 bytes.
+1|same|every install would fail on||: >"$d/$j50.D"
+0|same|||: >"$d/$j49.DA"
+# A disc a player can play.
+1|same|not a 32-bit Windows program||machine "$d/Q3.EXE" 8664
+0|same||--allow-any-machine|machine "$d/Q3.EXE" 8664
+1|same|holds no VGX.EXE||rm "$d/VGX.EXE"
+0|same||--allow-no-engine|rm "$d/VGX.EXE"
+0|same|carries a title that is not Q3.EXE's||cp "$programs/KRN.EXE" "$d/Q3.EXE"
+1|same|which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
+# The files as they were when the press began.
+1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
+1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink
+# Only ever a new image, beside the folder.
+1|-|lies inside||out="$d/VGX.EXE"
+1|-|exists and is not a regular file||mkfifo "$work/row/out/fifo.iso" && out="$work/row/out/fifo.iso"
+1|-|exists and is not a regular file||ln -s old.iso "$work/row/out/link.iso" && out="$work/row/out/link.iso"
+1|-|exists and is not a regular file||mkdir "$work/row/out/folder.iso" && out="$work/row/out/folder.iso"
+1|-|cannot write .*: No such file or directory||out="$work/row/out/no/such/folder/x.iso"
+ROWS
 
 finish "mkdisc command line"

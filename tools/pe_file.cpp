@@ -1,4 +1,4 @@
-#include "pe_strings.h"
+#include "pe_file.h"
 
 namespace {
 
@@ -20,12 +20,19 @@ struct ResourceSection {
     uint32_t rva, size;
 };
 
-bool FindResources(const Bytes& pe, ResourceSection* found)
+// Where the "PE\0\0" signature and the file header after it start.
+bool FindNtHeaders(const Bytes& pe, uint64_t* nt)
 {
     if (!pe.Has(0, 64) || pe.U16(0) != 0x5A4D)  // "MZ"
         return false;
-    const uint64_t nt = pe.U32(0x3C);
-    if (!pe.Has(nt, 24) || pe.U32(nt) != 0x00004550)  // "PE\0\0"
+    *nt = pe.U32(0x3C);
+    return pe.Has(*nt, 24) && pe.U32(*nt) == 0x00004550;  // "PE\0\0"
+}
+
+bool FindResources(const Bytes& pe, ResourceSection* found)
+{
+    uint64_t nt;
+    if (!FindNtHeaders(pe, &nt))
         return false;
     const uint32_t sections = pe.U16(nt + 6), optionalSize = pe.U16(nt + 20);
     const uint64_t optional = nt + 24;
@@ -74,6 +81,16 @@ bool FindEntry(const Bytes& pe, const ResourceSection& section, uint32_t directo
 }
 
 }  // namespace
+
+bool ReadMachine(const std::vector<uint8_t>& program, uint16_t* machine)
+{
+    const Bytes pe{program};
+    uint64_t nt;
+    if (!FindNtHeaders(pe, &nt))
+        return false;
+    *machine = uint16_t(pe.U16(nt + 4));
+    return true;
+}
 
 bool ReadStringResource(const std::vector<uint8_t>& program, uint16_t id, std::u16string* text)
 {

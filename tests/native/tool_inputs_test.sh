@@ -1,0 +1,96 @@
+#!/bin/bash
+# backcg and lzss refusing bad inputs and command lines: one table, each row
+# a command that must exit with its status (2 for a wrong command line, 1
+# for anything else) and say what was wrong, never abort, and leave the
+# output it was given (an old file) as it was, with nothing beside it.
+#   tool_inputs_test.sh BACKCG LZSS RESOURCES_DIR
+set -u
+backcg=$1 lzss=$2 resources=$3
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1  # where a tool that takes "-" for a name would leave its file
+. "$here/cli_expect.sh"
+
+# The inputs, made here.
+resource="$resources/Q3/backcg.bin"
+seq 1 20000 >"$work/text"
+"$lzss" compress "$work/text" "$work/text.lz" || fail "compress"
+size=$(stat -c %s "$work/text")
+printf '\200\005\000' >"$work/before-start.lz"  # a reference 5 back, at the start
+printf '\000' >"$work/one.lz"
+head -c 1000 "$resource" >"$work/cut.bin"
+: >"$work/empty.bin"
+printf 'not a picture' >"$work/text.png"
+convert -size 6x4 xc:red "PNG8:$work/six.png"
+mkdir "$work/folder"
+# A PNG of some hundred bytes whose header claims 65532 x 65535 pixels.
+/usr/bin/python3 - "$work/claims.png" <<'PYTHON'
+import struct, sys, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+rows = zlib.compress(b"\0" * 65533 * 8)
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 65532, 65535, 8, 3, 0, 0, 0))
+png += chunk(b"PLTE", b"\0\0\0") + chunk(b"IDAT", rows) + chunk(b"IEND", b"")
+open(sys.argv[1], "wb").write(png)
+PYTHON
+
+# Limits a real machine may have: little memory, a file-size limit.
+little_memory() { (ulimit -v 400000 && exec "$@"); }
+file_size_limit() { (ulimit -f 16 && exec "$@"); }
+
+out="$work/outputs/old"
+mkdir "$work/outputs"
+# STATUS | message | command ($out holds an old output; both may use the
+# variables above)
+while IFS='|' read -r -u 3 status pattern command; do
+    [[ -z $status || $status == '#'* ]] && continue
+    printf 'old output\n' >"$out"
+    eval "pattern=\"$pattern\""
+    expect "$status" "$pattern" eval "$command"
+    [ "$(ls -A "$work/outputs")" = old ] && [ "$(cat "$out")" = "old output" ] ||
+        fail "$command did not leave the old output alone: $(ls -A "$work/outputs")"
+done 3<<'ROWS'
+# Inputs that cannot be read whole: a message, never an abort.
+1|is a folder, not a file|$backcg decode "$work/folder" "$out"
+1|is a folder, not a file|$backcg info "$work/folder"
+1|is a folder, not a file|$lzss compress "$work/folder" "$out"
+1|is a folder, not a file|$lzss decompress "$work/folder" "$out" --size 10
+1|is a device, not a file|$lzss compress /dev/zero "$out"
+1|is a device, not a file|$backcg encode /dev/zero "$out"
+1|No such file or directory|$backcg info "$work/missing.bin"
+1|No such file or directory|$lzss compress "$work/missing" "$out"
+# Memory for what the input can really hold, no more.
+1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/claims.png" "$out"
+1|decodes to at most 0 bytes, not 4294967296|little_memory $lzss decompress "$work/one.lz" "$out" --size 4294967296
+1|decodes to more than 10 bytes|head -c 100 /dev/zero | $lzss decompress - "$out" --size 10
+# A failed write keeps the old output.
+1|File too large|file_size_limit $backcg decode "$resource" "$out"
+1|File too large|file_size_limit $lzss compress "$work/text" "$out"
+1|No such file or directory|$lzss compress "$work/text" "$work/no/such/folder/x"
+# Inputs that are not what they should be.
+1|not a PNG|$backcg encode "$work/text.png" "$out"
+1|multiple of 4|$backcg encode "$work/six.png" "$out"
+1|malformed at offset 998: the stream runs past|$backcg decode "$work/cut.bin" "$out"
+1|malformed at offset 0: too short|$backcg info "$work/empty.bin"
+1|decodes to more than 100 bytes|$lzss decompress "$work/text.lz" "$out" --size 100
+1|decodes to $size bytes, not $((size + 1))|$lzss decompress "$work/text.lz" "$out" --size $((size + 1))
+1|reaches before the start|$lzss decompress "$work/before-start.lz" "$out" --size 10
+# Wrong command lines: what was wrong, and status 2.
+2|decompress needs --size|$lzss decompress "$work/text.lz" "$out"
+2|--size wants a byte count|$lzss decompress "$work/text.lz" "$out" --size -5
+2|--size wants a byte count|$lzss decompress "$work/text.lz" "$out" --size=12abc
+2|--size wants a value|$lzss decompress "$work/text.lz" "$out" --size
+2|--chunk wants a count from 1|$lzss decompress "$work/text.lz" "$out" --size "$size" --chunk 0
+2|compress takes no --size|$lzss compress "$work/text" "$out" --size 5
+2|unknown option --frobnicate|$lzss compress --frobnicate "$work/text" "$out"
+2|unknown option -x|$backcg info -x "$resource"
+2|unknown command frobnicate|$lzss frobnicate
+2|unknown command frobnicate|$backcg frobnicate
+2|decode wants an input and an output|$backcg decode "$resource"
+2|info wants one input|$backcg info "$resource" "$out"
+ROWS
+grep -q "well formed: no" <("$backcg" info "$work/cut.bin" 2>/dev/null) ||
+    fail "info does not say the cut resource is malformed"
+
+finish "backcg and lzss inputs"

@@ -1,0 +1,29 @@
+// Names as Windows sees them on a disc. It reads the Joliet tree's UCS-2
+// names and hands them to the launcher in code page 932: a name may go on
+// a disc only if Windows shows, opens and copies it exactly as the folder
+// spells it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Code page 932 bytes of a UTF-8 or UTF-16LE text; false if it has a
+// character that code page lacks (or is not valid in its own encoding).
+bool Utf8ToCp932(const std::string& text, std::string* out);
+bool Utf16ToCp932(const std::u16string& text, std::string* out);
+
+// UTF-8 of a UTF-16LE text, such as a program's string.
+bool Utf16ToUtf8(const std::u16string& text, std::string* out);
+
+// UTF-8 of a Joliet name as recorded: UCS-2, big-endian.
+bool JolietToUtf8(const std::string& recorded, std::string* out);
+
+// Why Windows cannot have `name` (UTF-8) on a disc as it is spelled, as
+// words that follow the name; empty when it can.
+std::string NameProblem(const std::string& name);
+
+// `name` as Windows compares names: letters of either case alike.
+std::wstring CaseFolded(const std::string& name);
+
+// UTF-16 units of a UTF-8 text: Joliet's characters.
+size_t Utf16Length(const std::string& utf8);

@@ -1,0 +1,157 @@
+#include "whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "cli.h"
+
+namespace {
+
+// Refuses what cannot be read whole: folders, and devices, whose bytes
+// need not end.
+bool Readable(int fd, const std::string& path, uint64_t limit, std::string* error)
+{
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        *error = WithReason("cannot read " + Shown(path));
+    else if (S_ISDIR(info.st_mode))
+        *error = Shown(path) + " is a folder, not a file";
+    else if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode))
+        *error = Shown(path) + " is a device, not a file";
+    else if (S_ISREG(info.st_mode) && uint64_t(info.st_size) > limit)
+        *error = Shown(path) + " holds more than the " + Grouped(limit) + " bytes it may have";
+    else
+        return true;
+    return false;
+}
+
+// Reads to the end, or to one byte past `limit`.
+bool ReadUpTo(int fd, const std::string& path, uint64_t limit, std::vector<uint8_t>* bytes, std::string* error)
+{
+    constexpr size_t kStep = 1 << 16;
+    bytes->clear();
+    for (;;) {
+        const size_t had = bytes->size();
+        bytes->resize(had + kStep);
+        const ssize_t got = read(fd, bytes->data() + had, kStep);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            *error = WithReason("cannot read " + Shown(path));
+            return false;
+        }
+        bytes->resize(had + size_t(got));
+        if (bytes->size() > limit) {
+            *error = Shown(path) + " holds more than the " + Grouped(limit) + " bytes it may have";
+            return false;
+        }
+        if (got == 0)
+            return true;
+    }
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t wrote = write(fd, data, size);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote < 0)
+            return false;
+        data += wrote;
+        size -= size_t(wrote);
+    }
+    return true;
+}
+
+mode_t CreationMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool ReadInput(const std::string& path, uint64_t limit, std::vector<uint8_t>* bytes, std::string* error)
+{
+    const bool standard = path == "-";
+    const int fd = standard ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = WithReason("cannot read " + path);
+        return false;
+    }
+    const bool read = Readable(fd, path, limit, error) && ReadUpTo(fd, path, limit, bytes, error);
+    if (!standard)
+        close(fd);
+    return read;
+}
+
+std::string Shown(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    if (!partial_.empty())
+        unlink(partial_.c_str());
+}
+
+bool OutputFile::Open(const std::string& path, std::string* error)
+{
+    path_ = path;
+    struct stat info;
+    if (lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = path + " exists and is not a regular file: it is left as it is";
+        return false;
+    }
+    // Over a file-size limit, a write then fails with a reason instead of
+    // killing the tool with its partial file left behind.
+    signal(SIGXFSZ, SIG_IGN);
+    std::string partial = path + ".part-XXXXXX";
+    fd_ = mkostemp(&partial[0], O_CLOEXEC);
+    if (fd_ < 0 || fchmod(fd_, CreationMode()) != 0) {
+        *error = WithReason("cannot write " + path);
+        return false;
+    }
+    partial_ = partial;
+    return true;
+}
+
+bool OutputFile::Write(const void* data, size_t size, std::string* error)
+{
+    if (WriteAll(fd_, static_cast<const uint8_t*>(data), size))
+        return true;
+    *error = WithReason("cannot write " + path_);
+    return false;
+}
+
+bool OutputFile::Commit(std::string* error)
+{
+    const bool stored = fsync(fd_) == 0;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    if (!stored || !closed || rename(partial_.c_str(), path_.c_str()) != 0) {
+        *error = WithReason("cannot write " + path_);
+        return false;
+    }
+    partial_.clear();
+    return true;
+}
+
+bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
+    if (path == "-") {
+        if (WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()))
+            return true;
+        *error = WithReason("cannot write to standard output");
+        return false;
+    }
+    OutputFile out;
+    return out.Open(path, error) && out.Write(bytes.data(), bytes.size(), error) && out.Commit(error);
+}
