@@ -41,12 +41,10 @@ else
     export WINE_64_ONLY=1
 fi
 folder="$demo/$product"
-rm -rf "$folder"
-mkdir -p "$folder"
-cp build/$build/"$product".EXE build/$build/VGX.EXE "$folder/"
-tests/disc/data.sh "$folder"
+. tests/disc/disc.sh
+disc_folder build/$build "$product" "$folder"
 # The 64-bit build's launcher goes on the demo disc on purpose.
-build/native/tools/mkdisc $([ "$build" = win32 ] || echo --allow-any-machine) "$folder" "$demo/$product.iso"
+press_disc build/native/tools/mkdisc "$folder" "$demo/$product.iso" $([ "$build" = win32 ] || echo --allow-any-machine)
 echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)"
 
 . tools/wine_env.sh

@@ -15,12 +15,10 @@ cmake --build "$work/build" -j "$(nproc)" --target Q3 KRN VGX >/dev/null || fail
 for program in Q3.EXE KRN.EXE VGX.EXE; do
     cmp -s "$programs/$program" "$work/build/$program" || fail "the two builds' $program differ"
 done
+. "$(dirname "$0")/../disc/disc.sh"
 for build in "$programs" "$work/build"; do
-    mkdir -p "$work/disc"
-    cp "$build/Q3.EXE" "$build/VGX.EXE" "$work/disc/"
-    "$(dirname "$0")/../disc/data.sh" "$work/disc"
-    "$mkdisc" --date 1998-12-08 "$work/disc" "$work/$(basename "$build").iso" || fail "pressing $build"
-    rm -rf "$work/disc"
+    disc_folder "$build" Q3 "$work/disc"
+    press_disc "$mkdisc" "$work/disc" "$work/$(basename "$build").iso" || fail "pressing $build"
 done
 cmp -s "$work/$(basename "$programs").iso" "$work/build.iso" || fail "the two builds' discs differ"
 finish "reproducible build"
