@@ -216,7 +216,7 @@ bool InstallPathsFit(const DiscPlan& plan, std::string* error)
         if (!entry.directory && bytes > kLongestOpenPath)
             return Refuse(error,
                           "every install would fail on " + entry.name + ": copied to " + directory + entry.name +
-                              " its path takes " + std::to_string(bytes) +
+                              ", its path takes " + std::to_string(bytes) +
                               " bytes in code page 932, and Windows opens no path of 128 bytes or more "
                               "(assuming the default install directory, C: and the launcher's string 2)");
     }
