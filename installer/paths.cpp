@@ -33,7 +33,8 @@ size_t FolderLength(const char* path, IsLeadByteFn isLeadByte)
     const size_t last = LastSeparator(path, isLeadByte);
     if (last == kNoSeparator)
         return 0;
-    const bool root = last == 0 || (last == 2 && path[1] == ':');
+    // X:\ is a root, as in \\?\X:\ and \\.\X:\ (a colon names no folder)
+    const bool root = last == 0 || (last >= 2 && path[last - 1] == ':');
     return root ? last + 1 : last;
 }
 

@@ -24,7 +24,8 @@ size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte);
 
 // The length of the folder part of a file's full path, which is what is
 // made current to be in that folder: up to its last separator, which a
-// root keeps ("D:\Q3.EXE" gives "D:\", "D:\GAMES\Q3.EXE" "D:\GAMES");
+// root keeps ("D:\Q3.EXE" gives "D:\", "\\?\D:\Q3.EXE" "\\?\D:\",
+// "D:\GAMES\Q3.EXE" "D:\GAMES");
 // 0 when the path has no separator.
 size_t FolderLength(const char* path, IsLeadByteFn isLeadByte);
 

@@ -2,17 +2,19 @@
 // uninstall and a failed or cancelled install use.
 #include "../common/app.h"
 #include "../common/texts.h"
-#include "install_math.h"
 #include "internal.h"
 #include "paths.h"
 
+// Whether InstallPath holds the engine as a file. Any attributes: the
+// player's disk may give every new file its own (compressed, encrypted, not
+// indexed).
 static bool HoldsTheEngine()
 {
     char engine[kPathSize];
     if (!JoinPath(engine, sizeof engine, InstallPath, "\\", kEngineName))
         return false;
     const DWORD attributes = GetFileAttributesA(engine);
-    return attributes != INVALID_FILE_ATTRIBUTES && PassesCopyFilter(attributes);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 int UninstallCommand(HWND owner)

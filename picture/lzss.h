@@ -23,7 +23,8 @@
 
 // Where the next call goes on.
 enum class LzssResume : uint8_t {
-    None = 0,             // the top of the token loop: a stream's start, or a flag byte is due
+    None = 0,             // the top of the token loop: only at the start of a stream
+    FlagByte,             // a flag byte is due
     LiteralByte,          // the flag said literal; its byte is due
     FirstReferenceByte,   // the flag said reference; lo is due
     SecondReferenceByte,  // lo is in pendingLow; hi is due

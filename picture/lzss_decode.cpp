@@ -38,7 +38,8 @@ static void Decode(LzssStream* stream, bool bounded)
     uint8_t* const end = stream->outputEnd;
 
     switch (resume) {
-    case LzssResume::None: goto top;
+    case LzssResume::None:  // as FlagByte: a stream's start is at the top too
+    case LzssResume::FlagByte: goto top;
     case LzssResume::LiteralByte: goto literal;
     case LzssResume::FirstReferenceByte: goto first;
     case LzssResume::SecondReferenceByte: goto second;
@@ -48,7 +49,7 @@ top:
     if (bits == 0 && inEnd - in >= kLzssGroupInput)
         LzssDecodeFast(in, inEnd, out, bounded, start, end);
     if (bits == 0) {
-        NEED_BYTE(LzssResume::None);
+        NEED_BYTE(LzssResume::FlagByte);
         flags = *in++;
         bits = 8;
     }

@@ -104,6 +104,8 @@ TEST(PathEnds, TheFolderOfAProgramAndOneTrailingSeparatorDropped)
         {"D:\\Q3.EXE", "D:\\", "D:\\Q3.EXE"},  // a root keeps its separator
         {"D:\\GAMES\\KRN.EXE", "D:\\GAMES", "D:\\GAMES\\KRN.EXE"},
         {"\\\\server\\disc\\Q3.EXE", "\\\\server\\disc", "\\\\server\\disc\\Q3.EXE"},
+        {"\\\\?\\D:\\Q3.EXE", "\\\\?\\D:\\", "\\\\?\\D:\\Q3.EXE"},
+        {"\\\\?\\D:\\GAMES\\Q3.EXE", "\\\\?\\D:\\GAMES", "\\\\?\\D:\\GAMES\\Q3.EXE"},
         {"\\Q3.EXE", "\\", "\\Q3.EXE"},
         {"Q3.EXE", "", "Q3.EXE"},
         {"C:\\GAMES\\Q3\\", "C:\\GAMES\\Q3", "C:\\GAMES\\Q3"},

@@ -140,7 +140,7 @@ TEST(LzssDecode, ResumesBetweenAFlagAndItsByteAndBetweenLoAndHi)
     decoder.input = nullptr;
     decoder.inputLeft = 0;
     LzssDecodeStream(&decoder);
-    EXPECT_EQ(decoder.resumeAt, LzssResume::None);
+    EXPECT_EQ(decoder.resumeAt, LzssResume::FlagByte);
     EXPECT_EQ(decoder.output, buffer);
 
     const Bytes stream = Hex("40 41 01 30");

@@ -39,9 +39,11 @@ protected:
     bool onCd_ = false;
 };
 
+// Started with another folder current, as Start > Run starts it: the disc
+// is still what the launcher measures and plays.
 TEST_P(DiscTest, PlaysFromTheDiscWhoseDriveHasNoRoomForAnInstall)
 {
-    Launch run(product(), disc_);
+    Launch run(product(), disc_, TestDir());
     ASSERT_TRUE(run.ShowsMain());
     EXPECT_EQ(ShowBytes(WindowText(run.Main())), ShowBytes(product().title));
     EXPECT_EQ(ShowBytes(InstallLabel(run.Main())), ShowBytes(kLabelInstall));

@@ -420,27 +420,36 @@ TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
     }
 }
 
-// Sends a click to `button` from another thread, as automation tools do;
-// true once it has been handled.
-std::thread SendClick(HWND button, std::atomic<bool>* handled)
+// Sends `message` to `window` from another thread, as automation tools
+// click; `handled` is set once the window has handled it.
+std::thread SendFromAnotherThread(HWND window, UINT message, WPARAM wParam, std::atomic<bool>* handled)
 {
-    return std::thread([button, handled] {
-        SendMessageA(button, BM_CLICK, 0, 0);
+    return std::thread([=] {
+        SendMessageA(window, message, wParam, 0);
         *handled = true;
     });
 }
 
-// The loops of the copy dialog dispatch a click that another thread sends
-// to the main window while a step is pending: install, play or exit, none
-// may start while the copy runs.
+// The loops of the copy dialog dispatch what another thread sends to the
+// main window while a step is pending: install, play, exit or the close
+// box, none may act while the copy runs.
 TEST_F(InstallTest, AClickSentToTheMainWindowDuringACopyIsIgnored)
 {
     MakeSource();
-    for (const int button : {IDC_INSTALL, IDC_PLAY, IDC_EXIT}) {
-        SCOPED_TRACE(button);
+    const struct {
+        const char* what;
+        int button;  // 0: the message goes to the main window itself
+        UINT message;
+        WPARAM wParam;
+    } cases[] = {{"install", IDC_INSTALL, BM_CLICK, 0},
+                 {"play", IDC_PLAY, BM_CLICK, 0},
+                 {"exit", IDC_EXIT, BM_CLICK, 0},
+                 {"the close box", 0, WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
         DeleteProductKey(kQ3);
         PrepareProductState(disc_);
-        const std::string target = TestDir() + "\\" + std::to_string(button);
+        const std::string target = TestDir() + "\\" + test.what;
         stepPosts = 0;
         holdAfterStepPost = 20;
         std::atomic<bool> handled{false};
@@ -448,11 +457,12 @@ TEST_F(InstallTest, AClickSentToTheMainWindowDuringACopyIsIgnored)
         Run([&](const Player& player) {
             ASSERT_TRUE(player.ChooseDirectory(target));
             ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
-            automation = SendClick(GetDlgItem(player.main, button), &handled);
-            EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "the click ran a command";
+            HWND window = test.button ? GetDlgItem(player.main, test.button) : player.main;
+            automation = SendFromAnotherThread(window, test.message, test.wParam, &handled);
+            EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "the sent message ran a command of its own";
             EXPECT_TRUE(player.Notice(kTextInstallDone));
             EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
-            EXPECT_TRUE(IsWindowVisible(player.main));
+            EXPECT_TRUE(IsWindowVisible(player.main)) << "the main window ended under the copy";
         });
         if (automation.joinable())
             automation.join();
@@ -473,7 +483,7 @@ TEST_F(InstallTest, AnUninstallSentDuringTheUninstallQuestionIsIgnored)
         Click(player.main, IDC_INSTALL);
         const SeenBox question = player.driver.WaitForMessageBox();
         ASSERT_TRUE(question.window);
-        automation = SendClick(GetDlgItem(player.main, IDC_INSTALL), &handled);
+        automation = SendFromAnotherThread(GetDlgItem(player.main, IDC_INSTALL), BM_CLICK, 0, &handled);
         EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "a second uninstall ran under the question";
         Answer(question, IDYES);
         EXPECT_TRUE(LabelBecomes(player.main, kLabelInstall));
@@ -697,8 +707,18 @@ TEST_F(InstallTest, UninstallAnsweredNoChangesNothing)
     EXPECT_EQ(Record(kQ3), installed + std::string(1, '\0'));
 }
 
+// A disk that gives every new file attributes of its own, as a compressed
+// or encrypted NTFS folder does.
+DWORD WINAPI CompressingDiskAttributes(LPCSTR path)
+{
+    const DWORD attributes = REAL(GetFileAttributesA)(path);
+    return attributes == INVALID_FILE_ATTRIBUTES ? attributes
+                                                 : attributes | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED;
+}
+
 TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsTheRecord)
 {
+    Watch("KERNEL32.dll", "GetFileAttributesA", (void*)CompressingDiskAttributes);
     const std::string installed = TestDir() + "\\installed";
     FreshDir(installed);
     ASSERT_TRUE(CopyInto(ExeDir() + "\\VGX.EXE", installed));
@@ -735,8 +755,9 @@ TEST_F(InstallTest, ARootRecordDeletesNoFile)
     // through "..", as object manager and device paths, with a trailing
     // space the system strips; and on a system whose code page has no
     // double-byte characters: there E9 is a name of its own, and ".." after
-    // it leads back to the root. The root holds an engine: the root guard
-    // alone keeps its files.
+    // it leads back to the root. The root holds an engine: the spellings in
+    // which uninstall finds it reach the root guard, the others are stopped
+    // before it.
     const std::string marker = "C:\\KEEP-ME.TXT", engine = "C:\\VGX.EXE";
     ASSERT_TRUE(WriteBytes(marker, "keep"));
     ASSERT_TRUE(WriteBytes(engine, "engine"));

@@ -287,12 +287,14 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
 
 // A record that names no install: a damaged one that the system resolves
 // to the drive's root, however it is spelt, or a folder that never was an
-// install (restored or edited), which lacks the engine every install copies.
+// install (restored or edited), which lacks the engine file every install
+// copies.
 // Uninstall forgets it and deletes nothing.
 TEST_P(LauncherTest, UninstallOfARecordNamingNoInstallDeletesNothing)
 {
     const std::string documents = TestDir() + "\\documents";
     FreshDir(documents);
+    CreateDirectoryA((documents + "\\VGX.EXE").c_str(), NULL);  // a folder is no engine
     // The root holds an engine: the root guard alone keeps its files.
     const std::string canaries[] = {"C:\\CANARY.TXT", "C:\\VGX.EXE", documents + "\\LETTER.TXT",
                                     documents + "\\" + product().exe};
