@@ -24,6 +24,7 @@ for build in win32 win64; do
     echo "== install_bench ($build, under Wine)"
     (cd build/$build && ../../tests/wine/run.sh ./install_bench.exe) | tee "build/$build/install_bench.txt"
 done
-figure() { sed -n 's/^  install command *\([0-9.]*\) MiB\/s$/\1/p' "build/$1/install_bench.txt"; }
+# Wine's console ends its lines with CR LF.
+figure() { tr -d '\r' <"build/$1/install_bench.txt" | sed -n 's/^  install command *\([0-9.]*\) MiB\/s$/\1/p'; }
 echo "install command, 32-bit against 64-bit: $(figure win32) / $(figure win64) MiB/s =" \
     "$(awk -v a="$(figure win32)" -v b="$(figure win64)" 'BEGIN { printf "%.2f", a / b }')"

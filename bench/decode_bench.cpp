@@ -3,17 +3,17 @@
 // addresses; and a plain decoder of the same stream, written straight from
 // the format (a unit at a time, a row at a time), which says what the
 // shared walk and its run fills buy.
-#include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "backcg.h"
-#include "ratio_reporter.h"
+#include "interleaved.h"
 #include "rle.h"
 
 namespace {
@@ -43,16 +43,17 @@ Product Load(const char* name)
     return product;
 }
 
-void Decode(benchmark::State& state, const char* name)
+// Shared by the iteration's copies, as the picture points into the resource.
+std::shared_ptr<const Product> Get(const char* name) { return std::make_shared<const Product>(Load(name)); }
+
+Prepared Decode(const char* name)
 {
-    const Product product = Load(name);
-    const int32_t width = product.picture.width, height = product.picture.height;
-    std::vector<uint8_t> bits(size_t(width) * height);
-    for (auto _ : state) {
-        DecodeRle(bits.data() + size_t(height - 1) * width, product.picture.picture, -width);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * width * height);
+    const std::shared_ptr<const Product> product = Get(name);
+    const int32_t width = product->picture.width, height = product->picture.height;
+    return {[product, width, height, bits = std::vector<uint8_t>(size_t(width) * height)]() mutable {
+                DecodeRle(bits.data() + size_t(height - 1) * width, product->picture.picture, -width);
+            },
+            int64_t(width) * height};
 }
 
 uint32_t ReadUnit(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24; }
@@ -98,56 +99,56 @@ void PlainDecodeRle(uint8_t* dest, const uint8_t* picture, int32_t pitch)
     }
 }
 
-void PlainDecode(benchmark::State& state, const char* name)
+Prepared PlainDecode(const char* name)
 {
-    const Product product = Load(name);
-    const int32_t width = product.picture.width, height = product.picture.height;
+    const std::shared_ptr<const Product> product = Get(name);
+    const int32_t width = product->picture.width, height = product->picture.height;
     std::vector<uint8_t> bits(size_t(width) * height), check(bits.size());
-    DecodeRle(check.data() + size_t(height - 1) * width, product.picture.picture, -width);
-    for (auto _ : state) {
-        PlainDecodeRle(bits.data() + size_t(height - 1) * width, product.picture.picture, -width);
-        benchmark::ClobberMemory();
-    }
+    DecodeRle(check.data() + size_t(height - 1) * width, product->picture.picture, -width);
+    PlainDecodeRle(bits.data() + size_t(height - 1) * width, product->picture.picture, -width);
     if (bits != check)
-        state.SkipWithError("the plain decoder disagrees with DecodeRle");
-    state.SetBytesProcessed(int64_t(state.iterations()) * width * height);
+        throw std::runtime_error("the plain decoder disagrees with DecodeRle");
+    return {[product, width, height, bits = std::move(bits)]() mutable {
+                PlainDecodeRle(bits.data() + size_t(height - 1) * width, product->picture.picture, -width);
+            },
+            int64_t(width) * height};
 }
 
-void StoreFloor(benchmark::State& state, const char* name)
+// The decoded units stored in the decoder's order, as DecodeRle is called.
+void StoreUnits(uint8_t* dest, const uint32_t* unit, int32_t width, int32_t height, int32_t pitch)
 {
-    const Product product = Load(name);
-    const int32_t width = product.picture.width, height = product.picture.height;
-    std::vector<uint8_t> bits(size_t(width) * height);
-    for (auto _ : state) {
-        const uint32_t* unit = product.units.data();
-        for (int32_t strip = 0; strip < width / 4; ++strip) {
-            uint8_t* at = bits.data() + size_t(height - 1) * width + 4 * strip;
-            for (int32_t row = 0; row < height; ++row, at -= width)
-                memcpy(at, unit++, 4);
-        }
-        benchmark::ClobberMemory();
+    for (int32_t strip = 0; strip < width / 4; ++strip) {
+        uint8_t* at = dest + 4 * strip;
+        for (int32_t row = 0; row < height; ++row, at += pitch)
+            memcpy(at, unit++, 4);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * width * height);
 }
 
-BENCHMARK_CAPTURE(Decode, Q3, "Q3");
-BENCHMARK_CAPTURE(PlainDecode, Q3, "Q3");
-BENCHMARK_CAPTURE(StoreFloor, Q3, "Q3");
-BENCHMARK_CAPTURE(Decode, KRN, "KRN");
-BENCHMARK_CAPTURE(PlainDecode, KRN, "KRN");
-BENCHMARK_CAPTURE(StoreFloor, KRN, "KRN");
+Prepared StoreFloor(const char* name)
+{
+    const std::shared_ptr<const Product> product = Get(name);
+    const int32_t width = product->picture.width, height = product->picture.height;
+    return {[product, width, height, bits = std::vector<uint8_t>(size_t(width) * height)]() mutable {
+                StoreUnits(bits.data() + size_t(height - 1) * width, product->units.data(), width, height, -width);
+            },
+            int64_t(width) * height};
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    reporter.Compare("Decode/Q3", "StoreFloor/Q3", 1.25, "within 1.25x");
-    reporter.Compare("Decode/KRN", "StoreFloor/KRN", 1.25, "within 1.25x");
+    InterleavedBench bench;
+    for (const char* product : {"Q3", "KRN"}) {
+        const std::string p = product;
+        bench.Case("Decode/" + p, [product] { return Decode(product); });
+        bench.Case("PlainDecode/" + p, [product] { return PlainDecode(product); });
+        bench.Case("StoreFloor/" + p, [product] { return StoreFloor(product); });
+    }
+    bench.Compare("Decode/Q3", "StoreFloor/Q3", 1.25, "within 1.25x");
+    bench.Compare("Decode/KRN", "StoreFloor/KRN", 1.25, "within 1.25x");
     const double none = std::numeric_limits<double>::infinity();
-    reporter.Compare("Decode/Q3", "PlainDecode/Q3", none, "-");
-    reporter.Compare("Decode/KRN", "PlainDecode/KRN", none, "-");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    return 0;
+    bench.Compare("Decode/Q3", "PlainDecode/Q3", none, "-");
+    bench.Compare("Decode/KRN", "PlainDecode/KRN", none, "-");
+    return bench.Main(argc, argv);
 }

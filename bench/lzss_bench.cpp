@@ -11,11 +11,13 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "interleaved.h"
 #include "lzss.h"
-#include "ratio_reporter.h"
 
 namespace {
 
@@ -107,87 +109,74 @@ size_t ByteAtATime(const uint8_t* in, size_t size, uint8_t* out)
     return size_t(out - start);
 }
 
-void Report(benchmark::State& state, const Corpus& corpus)
+// Checks the case's output once before it is timed.
+Prepared Checked(const Corpus& corpus, Bytes* out, std::function<void()> iteration)
 {
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(corpus.data.size()));
+    iteration();
+    if (*out != corpus.data)
+        throw std::runtime_error("wrong output");
+    return {std::move(iteration), int64_t(corpus.data.size())};
 }
 
-void Chunked(benchmark::State& state, int which, size_t chunk)
+void DecodeInChunks(const Bytes& in, uint8_t* out, size_t chunk)
+{
+    LzssStream stream;
+    LzssBegin(&stream, out);
+    for (size_t at = 0; at < in.size(); at += chunk) {
+        stream.input = in.data() + at;
+        stream.inputLeft = uint32_t(std::min(chunk, in.size() - at));
+        LzssDecodeStream(&stream);
+    }
+    benchmark::DoNotOptimize(stream.output);
+}
+
+Prepared Chunked(int which, size_t chunk)
 {
     const Corpus& corpus = Get(which);
-    Bytes out(corpus.data.size());
-    for (auto _ : state) {
-        LzssStream stream;
-        LzssBegin(&stream, out.data());
-        for (size_t at = 0; at < corpus.stream.size(); at += chunk) {
-            stream.input = corpus.stream.data() + at;
-            stream.inputLeft = uint32_t(std::min(chunk, corpus.stream.size() - at));
-            LzssDecodeStream(&stream);
-        }
-        benchmark::DoNotOptimize(stream.output);
-        benchmark::ClobberMemory();
-    }
-    if (out != corpus.data)
-        state.SkipWithError("wrong output");
-    Report(state, corpus);
+    auto out = std::make_shared<Bytes>(corpus.data.size());
+    return Checked(corpus, out.get(), [&corpus, out, chunk] { DecodeInChunks(corpus.stream, out->data(), chunk); });
 }
 
-void OneChunk(benchmark::State& state, int which) { Chunked(state, which, std::numeric_limits<uint32_t>::max()); }
-void Chunks4K(benchmark::State& state, int which) { Chunked(state, which, 4096); }
-void Chunks1(benchmark::State& state, int which) { Chunked(state, which, 1); }
+Prepared OneChunk(int which) { return Chunked(which, std::numeric_limits<uint32_t>::max()); }
+Prepared Chunks4K(int which) { return Chunked(which, 4096); }
+Prepared Chunks1(int which) { return Chunked(which, 1); }
 
-void Baseline(benchmark::State& state, int which)
+Prepared Baseline(int which)
 {
     const Corpus& corpus = Get(which);
-    Bytes out(corpus.data.size());
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(ByteAtATime(corpus.stream.data(), corpus.stream.size(), out.data()));
-        benchmark::ClobberMemory();
-    }
-    if (out != corpus.data)
-        state.SkipWithError("wrong output");
-    Report(state, corpus);
+    auto out = std::make_shared<Bytes>(corpus.data.size());
+    return Checked(corpus, out.get(), [&corpus, out] {
+        benchmark::DoNotOptimize(ByteAtATime(corpus.stream.data(), corpus.stream.size(), out->data()));
+    });
 }
 
-void Memcpy(benchmark::State& state, int which)
+Prepared Memcpy(int which)
 {
     const Corpus& corpus = Get(which);
-    Bytes out(corpus.data.size());
-    for (auto _ : state) {
-        memcpy(out.data(), corpus.data.data(), out.size());
-        benchmark::ClobberMemory();
-    }
-    Report(state, corpus);
+    auto out = std::make_shared<Bytes>(corpus.data.size());
+    return Checked(corpus, out.get(), [&corpus, out] { memcpy(out->data(), corpus.data.data(), out->size()); });
 }
-
-BENCHMARK_CAPTURE(OneChunk, text, 0);
-BENCHMARK_CAPTURE(Chunks4K, text, 0);
-BENCHMARK_CAPTURE(Chunks1, text, 0);
-BENCHMARK_CAPTURE(Baseline, text, 0);
-BENCHMARK_CAPTURE(Memcpy, text, 0);
-BENCHMARK_CAPTURE(OneChunk, binary, 1);
-BENCHMARK_CAPTURE(Chunks4K, binary, 1);
-BENCHMARK_CAPTURE(Chunks1, binary, 1);
-BENCHMARK_CAPTURE(Baseline, binary, 1);
-BENCHMARK_CAPTURE(Memcpy, binary, 1);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    InterleavedBench bench;
+    const double none = std::numeric_limits<double>::infinity();
+    for (int which = 0; which < 2; ++which) {
+        const std::string c = which ? "binary" : "text";
+        bench.Case("OneChunk/" + c, [which] { return OneChunk(which); });
+        bench.Case("Chunks4K/" + c, [which] { return Chunks4K(which); });
+        bench.Case("Chunks1/" + c, [which] { return Chunks1(which); });
+        bench.Case("Baseline/" + c, [which] { return Baseline(which); });
+        bench.Case("Memcpy/" + c, [which] { return Memcpy(which); });
+        bench.Compare("OneChunk/" + c, "Baseline/" + c, 0.4, "at most 0.4 (2.5x the baseline)");
+        bench.Compare("Chunks4K/" + c, "OneChunk/" + c, 1 / 0.9, "at most 1.11 (0.9 of one chunk)");
+        bench.Compare("Chunks1/" + c, "OneChunk/" + c, none, "-");
+        bench.Compare("OneChunk/" + c, "Memcpy/" + c, none, "-");
+    }
     for (int which = 0; which < 2; ++which)
         printf("%s corpus: %zu bytes, compressed to %zu (%.1f%%)\n", which ? "binary" : "text", Get(which).data.size(),
                Get(which).stream.size(), 100.0 * double(Get(which).stream.size()) / double(Get(which).data.size()));
-    RatioReporter reporter;
-    const double none = std::numeric_limits<double>::infinity();
-    for (const char* corpus : {"text", "binary"}) {
-        const std::string c = corpus;
-        reporter.Compare("OneChunk/" + c, "Baseline/" + c, 0.4, "at most 0.4 (2.5x the baseline)");
-        reporter.Compare("Chunks4K/" + c, "OneChunk/" + c, 1 / 0.9, "at most 1.11 (0.9 of one chunk)");
-        reporter.Compare("Chunks1/" + c, "OneChunk/" + c, none, "-");
-        reporter.Compare("OneChunk/" + c, "Memcpy/" + c, none, "-");
-    }
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    return 0;
+    return bench.Main(argc, argv);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "encode.h"
-#include "ratio_reporter.h"
+#include "interleaved.h"
 #include "rle.h"
 #include "sprite.h"
 
@@ -65,17 +65,17 @@ std::vector<uint8_t> RawOf(const std::vector<uint8_t>& pixels, uint16_t width, u
 }
 const std::vector<uint8_t> kSceneRaw = RawOf(kScene, kWidth, kHeight);
 
-void Decode(benchmark::State& state)
+const int64_t kSceneBytes = int64_t(kScene.size());
+
+Prepared Decode()
 {
-    std::vector<uint8_t> surface(kScene.size());
-    for (auto _ : state) {
-        DecodeRle(surface.data(), kSceneRle.data(), kWidth);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kScene.size()));
+    return {[surface = std::vector<uint8_t>(kScene.size())]() mutable {
+                DecodeRle(surface.data(), kSceneRle.data(), kWidth);
+            },
+            kSceneBytes};
 }
 
-void StridedStores(benchmark::State& state)
+Prepared StridedStores()
 {
     // The decoded units, strip by strip, stored in the decoder's order.
     std::vector<uint32_t> units;
@@ -85,77 +85,64 @@ void StridedStores(benchmark::State& state)
             memcpy(&unit, &kScene[size_t(y) * kWidth + 4 * strip], 4);
             units.push_back(unit);
         }
-    std::vector<uint8_t> surface(kScene.size());
-    for (auto _ : state) {
-        const uint32_t* unit = units.data();
-        for (int strip = 0; strip < kWidth / 4; ++strip) {
-            uint8_t* at = surface.data() + 4 * strip;
-            for (int y = 0; y < kHeight; ++y, at += kWidth)
-                memcpy(at, unit++, 4);
-        }
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kScene.size()));
+    return {[units = std::move(units), surface = std::vector<uint8_t>(kScene.size())]() mutable {
+                const uint32_t* unit = units.data();
+                for (int strip = 0; strip < kWidth / 4; ++strip) {
+                    uint8_t* at = surface.data() + 4 * strip;
+                    for (int y = 0; y < kHeight; ++y, at += kWidth)
+                        memcpy(at, unit++, 4);
+                }
+            },
+            kSceneBytes};
 }
 
-void CopyRawScene(benchmark::State& state)
+Prepared CopyRawScene()
 {
-    std::vector<uint8_t> surface(kScene.size());
-    for (auto _ : state) {
-        CopyRaw(surface.data(), kSceneRaw.data(), kWidth);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kScene.size()));
+    return {[surface = std::vector<uint8_t>(kScene.size())]() mutable {
+                CopyRaw(surface.data(), kSceneRaw.data(), kWidth);
+            },
+            kSceneBytes};
 }
 
-void MemcpyRows(benchmark::State& state)
+Prepared MemcpyRows()
 {
-    std::vector<uint8_t> surface(kScene.size());
-    size_t width = kWidth;
-    benchmark::DoNotOptimize(width);  // the library's memcpy, as CopyRaw gets, not an inlined one
-    for (auto _ : state) {
-        for (int y = 0; y < kHeight; ++y)
-            memcpy(surface.data() + y * width, kSceneRaw.data() + kRawHeaderSize + y * width, width);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kScene.size()));
+    return {[surface = std::vector<uint8_t>(kScene.size())]() mutable {
+                size_t width = kWidth;
+                benchmark::DoNotOptimize(width);  // the library's memcpy, as CopyRaw gets, not an inlined one
+                for (int y = 0; y < kHeight; ++y)
+                    memcpy(surface.data() + y * width, kSceneRaw.data() + kRawHeaderSize + y * width, width);
+            },
+            kSceneBytes};
 }
 
-void SpriteOpaque(benchmark::State& state)
+Prepared SpriteOpaque()
 {
-    std::vector<uint8_t> surface(kSprite.size());
-    for (auto _ : state) {
+    return {[surface = std::vector<uint8_t>(kSprite.size())]() mutable {
         DecodeRle(surface.data(), kSpriteRle.data(), 256);
-        benchmark::ClobberMemory();
-    }
+    }};
 }
 
-void SpriteKeyed(benchmark::State& state)
+Prepared SpriteKeyed()
 {
-    std::vector<uint8_t> surface(kSprite.size());
-    for (auto _ : state) {
+    return {[surface = std::vector<uint8_t>(kSprite.size())]() mutable {
         DecodeRleKeyed(0, surface.data(), kSpriteRle.data(), 256);
-        benchmark::ClobberMemory();
-    }
+    }};
 }
-
-BENCHMARK(Decode);
-BENCHMARK(StridedStores);
-BENCHMARK(CopyRawScene);
-BENCHMARK(MemcpyRows);
-BENCHMARK(SpriteOpaque);
-BENCHMARK(SpriteKeyed);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    InterleavedBench bench;
+    bench.Case("Decode", Decode);
+    bench.Case("StridedStores", StridedStores);
+    bench.Case("CopyRawScene", CopyRawScene);
+    bench.Case("MemcpyRows", MemcpyRows);
+    bench.Case("SpriteOpaque", SpriteOpaque);
+    bench.Case("SpriteKeyed", SpriteKeyed);
     const double none = std::numeric_limits<double>::infinity();
-    reporter.Compare("Decode", "StridedStores", none, "(floor)");
-    reporter.Compare("CopyRawScene", "MemcpyRows", none, "(floor)");
-    reporter.Compare("SpriteKeyed", "SpriteOpaque", 0.5, "at most 0.5, i.e. 2x faster");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    return 0;
+    bench.Compare("Decode", "StridedStores", none, "(floor)");
+    bench.Compare("CopyRawScene", "MemcpyRows", none, "(floor)");
+    bench.Compare("SpriteKeyed", "SpriteOpaque", 0.5, "at most 0.5, i.e. 2x faster");
+    return bench.Main(argc, argv);
 }
