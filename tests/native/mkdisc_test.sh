@@ -102,12 +102,22 @@ PYTHON
 # every folder's entries.
 row_state() { find "$work/row" ! -name MOVIE.DAT \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) | sort; }
 
+# joliet_differences DIR IMAGE: how the image's Joliet tree differs from
+# DIR's files and folders, with the AUTORUN.INF made for it; nothing when it
+# holds each under its path. isoinfo shows a character beyond ASCII as _, and
+# so the folder's are shown here.
+joliet_differences() {
+    local ascii='s/[^ -~]/_/g'
+    diff <({ find "$1" -mindepth 1 -printf '/%P\n' && echo /AUTORUN.INF; } | LC_ALL=C.UTF-8 sed "$ascii" | sort -u) \
+        <(isoinfo -J -f -i "$2" 2>&1 | sort)
+}
+
 # try_row STATUS PATTERN OPTIONS SPOIL press|dry: spoils a copy of the good
 # folder, $d, with SPOIL (which may also move $out, where an old image
 # lies), then presses it, or dry-runs it.
 try_row() {
     local status=$1 pattern=$2 options=$3 spoil=$4 how=$5
-    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" before
+    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" before differences
     rm -rf "$work/row" && mkdir -p "$work/row/out" && cp -r "$disc" "$d" && printf 'an old image\n' >"$out"
     eval "$spoil"
     before=$(row_state)
@@ -118,7 +128,8 @@ try_row() {
     fi
     [ -n "$helper" ] && wait "$helper"
     if [ "$status" = 0 ] && [ "$how" = press ]; then
-        isoinfo -d -i "$out" >/dev/null 2>&1 || fail "no image was pressed after: $spoil"
+        differences=$(joliet_differences "$d" "$out")
+        [ -z "$differences" ] || fail "the image's Joliet tree is not the folder after: $spoil: $differences"
     else
         [ "$(row_state)" = "$before" ] || fail "the $how left something changed after: $spoil"
     fi
