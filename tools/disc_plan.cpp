@@ -124,12 +124,20 @@ struct Scan {
     }
 };
 
-const DiscEntry* FindRootFile(const DiscPlan& plan, const char* name)
+// The root's entry of that name in any case: one at most, since case twins
+// are refused.
+const DiscEntry* FindRootEntry(const DiscPlan& plan, const char* name)
 {
     for (const DiscEntry& entry : plan.root.entries)
-        if (!entry.directory && SameName(entry.name, name))
+        if (SameName(entry.name, name))
             return &entry;
     return nullptr;
+}
+
+const DiscEntry* FindRootFile(const DiscPlan& plan, const char* name)
+{
+    const DiscEntry* entry = FindRootEntry(plan, name);
+    return entry && !entry->directory ? entry : nullptr;
 }
 
 bool FindLauncher(const std::string& dir, const DiscPlan& plan, const DiscEntry** launcher, const Product** product,
@@ -186,10 +194,16 @@ bool HasEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowance
         Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
 }
 
-void AddAutorun(DiscPlan* plan)
+bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
 {
-    if (FindRootFile(*plan, "AUTORUN.INF"))
-        return;
+    const DiscEntry* own = FindRootEntry(*plan, "AUTORUN.INF");
+    if (own && own->directory)
+        return Refuse(error,
+                      (fs::path(dir) / own->name).string() +
+                          " is a folder, and the AUTORUN.INF made to start the launcher would take its name "
+                          "(case aside): Windows would open only one of them");
+    if (own)
+        return true;
     DiscEntry autorun;
     autorun.name = autorun.onDisc = "AUTORUN.INF";
     autorun.content =
@@ -199,6 +213,7 @@ void AddAutorun(DiscPlan* plan)
     entries.insert(std::lower_bound(entries.begin(), entries.end(), autorun,
                                     [](const DiscEntry& a, const DiscEntry& b) { return a.name < b.name; }),
                    std::move(autorun));
+    return true;
 }
 
 // Every install copies each plain file of the root into the install
@@ -241,8 +256,7 @@ bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan
     plan->launcher = launcher->name;
     if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !HasEngine(dir, *plan, allowances, error))
         return false;
-    AddAutorun(plan);
-    return InstallPathsFit(*plan, error);
+    return AddAutorun(dir, plan, error) && InstallPathsFit(*plan, error);
 }
 
 bool UnchangedSincePlanned(const DiscEntry& file, std::string* error)

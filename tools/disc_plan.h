@@ -39,7 +39,8 @@ struct DiscAllowances {
 // unless the folder has its own (CRLF lines: open= the launcher, icon= the
 // launcher, label= the title). False with a message naming the file when
 // anything cannot go on a disc that Windows reads and installs from: a name
-// it would not show or open as spelled, twins that differ only in case, a
+// it would not show or open as spelled, twins that differ only in case (a
+// root folder named AUTORUN.INF among them, as the file made beside it), a
 // path beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's
 // eight levels, a file of 4 GiB or more, anything but files and folders, no
 // launcher or two, a launcher that is not a 32-bit Windows program, no

@@ -159,6 +159,8 @@ done 3<<'ROWS'
 1|same|ends in a dot or a space||: >"$d/TRAIL "
 1|same|differ only in case||: >"$d/DATA.DAT" && : >"$d/data.dat"
 1|same|differ only in case||cp "$d/Q3.EXE" "$d/q3.exe"
+1|same|AUTORUN.INF made to start the launcher would take its name||mkdir "$d/autorun.inf"
+1|same|AUTORUN.INF made to start the launcher would take its name||mkdir "$d/AUTORUN.INF"
 1|same|is a device||: >"$d/CON"
 1|same|is a device||: >"$d/NUL.DAT"
 1|same|comes back from code page 932 as ～||: >"$d/〜.DAT"
