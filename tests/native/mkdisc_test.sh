@@ -163,6 +163,8 @@ done 3<<'ROWS'
 1|same|AUTORUN.INF made to start the launcher would take its name||mkdir "$d/AUTORUN.INF"
 1|same|is a device||: >"$d/CON"
 1|same|is a device||: >"$d/NUL.DAT"
+1|same|is a device||: >"$d/NUL .DAT"
+1|same|is a device||: >"$d/Clock\$.txt"
 1|same|comes back from code page 932 as ～||: >"$d/〜.DAT"
 1|same|comes back from code page 932 as \\||: >"$d/¥.DAT"
 # Every install copies each root file; OpenFile takes paths of up to 127 bytes.
