@@ -52,7 +52,7 @@ int JolietPathBytes(int parent, const std::string& name) { return parent + 1 + 2
 
 struct Scan {
     std::string* error;
-    time_t* newest;
+    DiscPlan* plan;
 
     bool Read(const fs::path& dir, DiscEntry* into, int jolietBytes, int level)
     {
@@ -86,7 +86,10 @@ struct Scan {
         struct stat info;
         if (stat(entry.path.c_str(), &info) != 0)
             return Refuse(error, WithReason("cannot read " + path.string()));
-        *newest = std::max(*newest, info.st_mtime);
+        if (info.st_mtime > plan->newest) {
+            plan->newest = info.st_mtime;
+            plan->newestPath = path.string();
+        }
         entry.modified = info.st_mtim;
         if (S_ISDIR(info.st_mode)) {
             entry.directory = true;
@@ -246,7 +249,7 @@ bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan
     std::error_code failure;
     if (!fs::is_directory(dir, failure))
         return Refuse(error, dir + " is not a folder");
-    Scan scan{error, &plan->newest};
+    Scan scan{error, plan};
     if (!scan.Read(dir, &plan->root, 1, 1))
         return false;
     const DiscEntry* launcher;

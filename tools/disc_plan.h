@@ -25,6 +25,7 @@ struct DiscPlan {
     std::string title;       // its string 1, the product title, in code page 932
     std::string installDir;  // its string 2, the default install directory without its drive, in UTF-8
     time_t newest = 0;       // the newest modification time of what is pressed
+    std::string newestPath;  // the file or folder that has it
     std::vector<std::string> warnings;
 };
 

@@ -125,8 +125,8 @@ bool ChooseStamp(const DiscPlan& plan, time_t* stamp, std::string* error)
     *stamp = epoch && *epoch ? time_t(seconds) : plan.newest;
     if (Holdable(*stamp))
         return true;
-    *error = "the newest modification time in the folder is " + DayOf(*stamp) +
-        ", which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
+    *error = "the newest modification time in the folder is " + DayOf(*stamp) + ", " + plan.newestPath +
+        "'s, which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
     return false;
 }
 

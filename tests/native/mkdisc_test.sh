@@ -177,7 +177,7 @@ done 3<<'ROWS'
 0|same||--allow-no-engine|rm "$d/VGX.EXE"
 # KRN's string 2 is a byte longer: Q3's longest name would not fit under it.
 0|same|carries a title that is not Q3.EXE's||cp "$programs/KRN.EXE" "$d/Q3.EXE"; rm "$d"/ア*.DAT
-1|same|which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
+1|same|2200-01-01, .*/README.TXT's, which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink
