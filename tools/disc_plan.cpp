@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint64_t kLargestFile = 0xFFFFFFFFu;   // ISO 9660 levels 1 and 2: one extent
-constexpr uint64_t kLargestLauncher = 64 << 20;  // far more than any launcher
+constexpr uint64_t kLargestFile = 0xFFFFFFFFu;  // ISO 9660 levels 1 and 2: one extent
+constexpr uint64_t kLargestProgram = 64 << 20;  // far more than any launcher or engine
 // libisofs leaves out of the Joliet tree whatever lies further down than
 // this, counting a byte for the root, and a byte and two per character for
 // each name along the path.
@@ -166,35 +166,47 @@ std::string MachineText(uint16_t machine)
     return text;
 }
 
+// A player's Windows starts the launcher and the engine only if they are
+// built for i386.
+bool Starts(const DiscEntry& file, const std::vector<uint8_t>& program, const DiscAllowances& allowances,
+            std::string* error)
+{
+    uint16_t machine = 0;
+    ReadMachine(program, &machine);
+    return machine == kMachineI386 || allowances.anyMachine ||
+        Refuse(error,
+               file.path + " is not a 32-bit Windows program (its machine is " + MachineText(machine) +
+                   ", not i386's 0x14C): no player's Windows would start it");
+}
+
 // Reads the launcher's title and default install directory, and checks
 // that 32-bit Windows can start it and that it is its product's program.
 bool ReadLauncher(const DiscEntry& launcher, const Product& product, const DiscAllowances& allowances, DiscPlan* plan,
                   std::string* error)
 {
     std::vector<uint8_t> program;
-    if (!ReadInput(launcher.path, kLargestLauncher, &program, error))
+    if (!ReadInput(launcher.path, kLargestProgram, &program, error) || !Starts(launcher, program, allowances, error))
         return false;
     std::u16string title, installDir;
     if (!ReadStringResource(program, 1, &title) || !Utf16ToCp932(title, &plan->title))
         return Refuse(error, launcher.path + " carries no product title (string 1)");
     if (!ReadStringResource(program, 2, &installDir) || !Utf16ToUtf8(installDir, &plan->installDir))
         return Refuse(error, launcher.path + " carries no default install directory (string 2)");
-    uint16_t machine = 0;
-    ReadMachine(program, &machine);
-    if (machine != kMachineI386 && !allowances.anyMachine)
-        return Refuse(error,
-                      launcher.path + " is not a 32-bit Windows program (its machine is " + MachineText(machine) +
-                          ", not i386's 0x14C): no player's Windows would start it");
     if (title != product.title)
         plan->warnings.push_back(launcher.path + " carries a title that is not " + product.launcher +
                                  "'s: the disc is labelled with it; is it the right program?");
     return true;
 }
 
-bool HasEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowances& allowances, std::string* error)
+// Play starts VGX.EXE and every install copies it.
+bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowances& allowances, std::string* error)
 {
-    return FindRootFile(plan, "VGX.EXE") || allowances.noEngine ||
-        Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
+    const DiscEntry* engine = FindRootFile(plan, "VGX.EXE");
+    if (!engine)
+        return allowances.noEngine ||
+            Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
+    std::vector<uint8_t> program;
+    return ReadInput(engine->path, kLargestProgram, &program, error) && Starts(*engine, program, allowances, error);
 }
 
 bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
@@ -257,7 +269,7 @@ bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan
     if (!FindLauncher(dir, *plan, &launcher, &product, error))
         return false;
     plan->launcher = launcher->name;
-    if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !HasEngine(dir, *plan, allowances, error))
+    if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !CheckEngine(dir, *plan, allowances, error))
         return false;
     return AddAutorun(dir, plan, error) && InstallPathsFit(*plan, error);
 }

@@ -31,7 +31,7 @@ struct DiscPlan {
 
 // Discs that are not for players, which the tests press on purpose.
 struct DiscAllowances {
-    bool anyMachine = false;  // a launcher that is not a 32-bit program, such as the 64-bit build
+    bool anyMachine = false;  // a launcher or engine that is not a 32-bit program, such as the 64-bit build's
     bool noEngine = false;    // a disc without VGX.EXE
 };
 
@@ -44,9 +44,9 @@ struct DiscAllowances {
 // root folder named AUTORUN.INF among them, as the file made beside it), a
 // path beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's
 // eight levels, a file of 4 GiB or more, anything but files and folders, no
-// launcher or two, a launcher that is not a 32-bit Windows program, no
-// VGX.EXE, or a root file whose install path would reach 128 bytes. A
-// launcher whose title is not its product's is only warned of.
+// launcher or two, a launcher or VGX.EXE that is not a 32-bit Windows
+// program, no VGX.EXE, or a root file whose install path would reach 128
+// bytes. A launcher whose title is not its product's is only warned of.
 bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan* plan, std::string* error);
 
 // False with a message when a planned file is no longer the size or the

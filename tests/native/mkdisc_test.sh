@@ -172,7 +172,8 @@ done 3<<'ROWS'
 0|same|||: >"$d/$j49.DA"
 # A disc a player can play.
 1|same|not a 32-bit Windows program||machine "$d/Q3.EXE" 8664
-0|same||--allow-any-machine|machine "$d/Q3.EXE" 8664
+1|same|VGX.EXE is not a 32-bit Windows program||machine "$d/VGX.EXE" 8664
+0|same||--allow-any-machine|machine "$d/Q3.EXE" 8664 && machine "$d/VGX.EXE" 8664
 1|same|holds no VGX.EXE||rm "$d/VGX.EXE"
 0|same||--allow-no-engine|rm "$d/VGX.EXE"
 # KRN's string 2 is a byte longer: Q3's longest name would not fit under it.
