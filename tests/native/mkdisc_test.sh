@@ -65,6 +65,7 @@ expect 2 "--volume wants" "$mkdisc" --volume "no spaces" "$disc" "$work/x.iso"
 expect 2 "unknown option --frobnicate" "$mkdisc" --frobnicate "$disc" "$work/x.iso"
 expect 2 "wants DIR and OUT.iso" "$mkdisc" "$disc"
 expect 2 "not to standard output" "$mkdisc" "$disc" -
+expect 1 "standard output: No space left on device" bash -c '"$0" --dry-run "$1" >/dev/full' "$mkdisc" "$disc"
 expect_help "$mkdisc"
 [ -e "$work/x.iso" ] && fail "an image was left by a wrong command line"
 

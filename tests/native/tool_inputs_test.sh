@@ -68,6 +68,7 @@ done 3<<'ROWS'
 1|File too large|file_size_limit $backcg decode "$resource" "$out"
 1|File too large|file_size_limit $lzss compress "$work/text" "$out"
 1|No such file or directory|$lzss compress "$work/text" "$work/no/such/folder/x"
+1|standard output: No space left on device|$backcg info "$resource" >/dev/full
 # Inputs that are not what they should be.
 1|not a PNG|$backcg encode "$work/text.png" "$out"
 1|multiple of 4|$backcg encode "$work/six.png" "$out"
