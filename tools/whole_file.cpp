@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -13,8 +14,8 @@
 namespace {
 
 // Refuses what cannot be read whole: folders, and devices, whose bytes
-// need not end.
-bool Readable(int fd, const std::string& path, uint64_t limit, std::string* error)
+// need not end. `size` is a file's own, 0 for a pipe.
+bool Readable(int fd, const std::string& path, uint64_t limit, uint64_t* size, std::string* error)
 {
     struct stat info;
     if (fstat(fd, &info) != 0)
@@ -25,20 +26,32 @@ bool Readable(int fd, const std::string& path, uint64_t limit, std::string* erro
         *error = Shown(path) + " is a device, not a file";
     else if (S_ISREG(info.st_mode) && uint64_t(info.st_size) > limit)
         *error = Shown(path) + " holds more than the " + Grouped(limit) + " bytes it may have";
-    else
+    else {
+        *size = S_ISREG(info.st_mode) ? uint64_t(info.st_size) : 0;
         return true;
+    }
     return false;
 }
 
-// Reads to the end, or to one byte past `limit`.
-bool ReadUpTo(int fd, const std::string& path, uint64_t limit, std::vector<uint8_t>* bytes, std::string* error)
+// Reads to the end, or to one byte past `limit`: the bytes a file says it
+// has and one more, which finds its end, or for a pipe a buffer that
+// doubles as it fills but never past that byte, so that an endless input
+// takes no more memory than the limit.
+bool ReadUpTo(int fd, const std::string& path, uint64_t limit, uint64_t size, std::vector<uint8_t>* bytes,
+              std::string* error)
 {
     constexpr size_t kStep = 1 << 16;
+    const size_t most = size_t(limit) + 1;
     bytes->clear();
+    bytes->reserve(std::min<size_t>(size + 1, most));
     for (;;) {
         const size_t had = bytes->size();
-        bytes->resize(had + kStep);
-        const ssize_t got = read(fd, bytes->data() + had, kStep);
+        const size_t doubled = std::max(2 * had, kStep);
+        if (had == bytes->capacity())
+            bytes->reserve(doubled < limit ? doubled : most);
+        const size_t room = std::min(kStep, bytes->capacity() - had);
+        bytes->resize(had + room);
+        const ssize_t got = read(fd, bytes->data() + had, room);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -86,7 +99,8 @@ bool ReadInput(const std::string& path, uint64_t limit, std::vector<uint8_t>* by
         *error = WithReason("cannot read " + path);
         return false;
     }
-    const bool read = Readable(fd, path, limit, error) && ReadUpTo(fd, path, limit, bytes, error);
+    uint64_t size = 0;
+    const bool read = Readable(fd, path, limit, &size, error) && ReadUpTo(fd, path, limit, size, bytes, error);
     if (!standard)
         close(fd);
     return read;

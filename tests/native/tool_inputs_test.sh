@@ -35,8 +35,11 @@ png += chunk(b"PLTE", b"\0\0\0") + chunk(b"IDAT", rows) + chunk(b"IEND", b"")
 open(sys.argv[1], "wb").write(png)
 PYTHON
 
-# Limits a real machine may have: little memory, a file-size limit.
+# Limits a real machine may have: little memory, a file-size limit; and
+# memory for the largest input the tools read (1 GiB) and the half as much
+# it grew from, with some 100 MB to spare.
 little_memory() { (ulimit -v 400000 && exec "$@"); }
+memory_for_largest_input() { (ulimit -v 1700000 && exec "$@"); }
 file_size_limit() { (ulimit -f 16 && exec "$@"); }
 
 out="$work/outputs/old"
@@ -64,6 +67,7 @@ done 3<<'ROWS'
 1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/claims.png" "$out"
 1|decodes to at most 0 bytes, not 4294967296|little_memory $lzss decompress "$work/one.lz" "$out" --size 4294967296
 1|decodes to more than 10 bytes|head -c 100 /dev/zero | $lzss decompress - "$out" --size 10
+1|holds more than the 1,073,741,824 bytes|cat /dev/zero | memory_for_largest_input $lzss compress - "$out"
 # A failed write keeps the old output.
 1|File too large|file_size_limit $backcg decode "$resource" "$out"
 1|File too large|file_size_limit $lzss compress "$work/text" "$out"
