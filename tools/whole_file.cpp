@@ -127,7 +127,8 @@ bool OutputFile::Open(const std::string& path, std::string* error)
     // Over a file-size limit, a write then fails with a reason instead of
     // killing the tool with its partial file left behind.
     signal(SIGXFSZ, SIG_IGN);
-    std::string partial = path + ".part-XXXXXX";
+    // A short name in OUT's folder, which fits wherever OUT's name fits.
+    std::string partial = path.substr(0, path.rfind('/') + 1) + ".part-XXXXXX";
     fd_ = mkostemp(&partial[0], O_CLOEXEC);
     if (fd_ < 0 || fchmod(fd_, CreationMode()) != 0) {
         *error = WithReason("cannot write " + path);

@@ -137,7 +137,7 @@ try_row() {
     [ -n "$(find "$work/row" -name '*.part*')" ] && fail "a partial image was left after: $spoil"
 }
 
-j49=$(printf '表%.0s' {1..49}) j50=$(printf '表%.0s' {1..50})
+j49=$(printf '表%.0s' {1..49}) j50=$(printf '表%.0s' {1..50}) longest=$(printf 'i%.0s' {1..251}).iso
 # STATUS | dry run: the same, or - for a press alone | message | options | how the folder is spoiled
 while IFS='|' read -r -u 3 status dry pattern options spoil; do
     [[ -z $status || $status == '#'* ]] && continue
@@ -189,6 +189,7 @@ done 3<<'ROWS'
 1|-|exists and is not a regular file||ln -s old.iso "$work/row/out/link.iso" && out="$work/row/out/link.iso"
 1|-|exists and is not a regular file||mkdir "$work/row/out/folder.iso" && out="$work/row/out/folder.iso"
 1|-|cannot write .*: No such file or directory||out="$work/row/out/no/such/folder/x.iso"
+0|-|||out="$work/row/out/$longest"
 ROWS
 
 finish "mkdisc command line"
