@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -12,6 +13,35 @@
 #include "cli.h"
 
 namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The partial file being written, which a stop signal removes.
+std::atomic<const char*> beingWritten{nullptr};
+
+// Removes the partial file; the signal, reset to its default when caught,
+// then ends the tool as it would have.
+void RemovePartial(int signal)
+{
+    if (const char* partial = beingWritten.load())
+        unlink(partial);
+    raise(signal);
+}
+
+// Catches the stop signals, but those ignored (under nohup, or INT in a
+// background job) stay ignored; `signals` are those three.
+void CatchStopSignals(sigset_t* signals)
+{
+    struct sigaction catching = {}, before;
+    catching.sa_handler = RemovePartial;
+    catching.sa_flags = SA_RESETHAND;
+    sigemptyset(signals);
+    for (int stop : kStopSignals) {
+        sigaddset(signals, stop);
+        if (sigaction(stop, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(stop, &catching, nullptr);
+    }
+}
 
 // Refuses what cannot be read whole: folders, and devices, whose bytes
 // need not end. `size` is a file's own, 0 for a pipe.
@@ -112,8 +142,10 @@ OutputFile::~OutputFile()
 {
     if (fd_ >= 0)
         close(fd_);
-    if (!partial_.empty())
+    if (!partial_.empty()) {
         unlink(partial_.c_str());
+        beingWritten = nullptr;
+    }
 }
 
 bool OutputFile::Open(const std::string& path, std::string* error)
@@ -129,12 +161,21 @@ bool OutputFile::Open(const std::string& path, std::string* error)
     signal(SIGXFSZ, SIG_IGN);
     // A short name in OUT's folder, which fits wherever OUT's name fits.
     std::string partial = path.substr(0, path.rfind('/') + 1) + ".part-XXXXXX";
+    // A stop signal waits while the file is made and recorded, so that it
+    // finds the file recorded whenever it exists.
+    sigset_t stops, before;
+    CatchStopSignals(&stops);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     fd_ = mkostemp(&partial[0], O_CLOEXEC);
+    if (fd_ >= 0) {
+        partial_ = partial;
+        beingWritten = partial_.c_str();
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd_ < 0 || fchmod(fd_, CreationMode()) != 0) {
         *error = WithReason("cannot write " + path);
         return false;
     }
-    partial_ = partial;
     return true;
 }
 
@@ -155,6 +196,7 @@ bool OutputFile::Commit(std::string* error)
         *error = WithReason("cannot write " + path_);
         return false;
     }
+    beingWritten = nullptr;
     partial_.clear();
     return true;
 }

@@ -23,7 +23,9 @@ bool ReadInput(const std::string& path, uint64_t limit, std::vector<uint8_t>* by
 // How messages name a path: "-" is standard input or output.
 std::string Shown(const std::string& path);
 
-// A file that becomes `path` only when committed; dropped otherwise.
+// A file that becomes `path` only when committed; dropped otherwise, and
+// when SIGINT, SIGTERM or SIGHUP stops the tool before (which then dies of
+// the signal as usual). One at a time.
 class OutputFile {
 public:
     OutputFile() = default;

@@ -76,15 +76,23 @@ machine() {
     printf "\\x${2:2:2}\\x${2:0:2}" | dd of="$1" bs=1 seek=$((header + 4)) conv=notrunc status=none
 }
 
-# change_when_pressed FILE grow|shrink: changes FILE as soon as another
-# process opens it, holding it back until then with a lease.
+# change_when_pressed FILE grow|shrink|SIGNAL: changes FILE as soon as
+# another process opens it, holding it back until then with a lease; or
+# then sends SIGNAL (such as TERM) to the press, which is run to tell its
+# process id.
 change_when_pressed() {
-    /usr/bin/python3 - "$1" "$2" "$work/lease-held" <<'PYTHON' &
+    [[ $2 == grow || $2 == shrink ]] || telling=(bash -c 'echo "$$" >"$0" && exec "$@"' "$work/presser")
+    /usr/bin/python3 - "$1" "$2" "$work/lease-held" "$work/presser" <<'PYTHON' &
 import fcntl, os, signal, sys
-path, change, held = sys.argv[1:]
+path, change, held, presser = sys.argv[1:]
 fd = os.open(path, os.O_RDWR)
 def change_it(*_):
-    os.pwrite(fd, b"more", os.fstat(fd).st_size) if change == "grow" else os.ftruncate(fd, 2)
+    if change == "grow":
+        os.pwrite(fd, b"more", os.fstat(fd).st_size)
+    elif change == "shrink":
+        os.ftruncate(fd, 2)
+    else:
+        os.kill(int(open(presser).read()), getattr(signal, "SIG" + change))
     fcntl.fcntl(fd, fcntl.F_SETLEASE, fcntl.F_UNLCK)
     sys.exit(0)
 signal.signal(signal.SIGIO, change_it)
@@ -118,14 +126,14 @@ joliet_differences() {
 # lies), then presses it, or dry-runs it.
 try_row() {
     local status=$1 pattern=$2 options=$3 spoil=$4 how=$5
-    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" before differences
+    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" telling=() before differences
     rm -rf "$work/row" && mkdir -p "$work/row/out" && cp -r "$disc" "$d" && printf 'an old image\n' >"$out"
     eval "$spoil"
     before=$(row_state)
     if [ "$how" = dry ]; then
         expect "$status" "$pattern" "$mkdisc" --dry-run $options "$d"
     else
-        expect "$status" "$pattern" "$mkdisc" $options "$d" "$out"
+        expect "$status" "$pattern" "${telling[@]}" "$mkdisc" $options "$d" "$out"
     fi
     [ -n "$helper" ] && wait "$helper"
     if [ "$status" = 0 ] && [ "$how" = press ]; then
@@ -183,6 +191,8 @@ done 3<<'ROWS'
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink
+# Stopped, it leaves no partial image.
+143|-|||change_when_pressed "$d/MOVIE.DAT" TERM
 # Only ever a new image, beside the folder.
 1|-|lies inside||out="$d/VGX.EXE"
 1|-|exists and is not a regular file||mkfifo "$work/row/out/fifo.iso" && out="$work/row/out/fifo.iso"
