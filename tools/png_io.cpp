@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "cli.h"
 #include "whole_file.h"
@@ -46,12 +47,32 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t size)
 
 void Flush(png_structp) { }
 
+// The bytes of compressed pixels: libpng unpacks the rows from the first
+// run of IDAT chunks alone, whatever else the file holds (a private chunk,
+// bytes after IEND).
+uint64_t CompressedBytes(const std::vector<uint8_t>& file)
+{
+    uint64_t total = 0;
+    for (uint64_t at = 8; at + 8 <= file.size();) {
+        const uint64_t length = png_get_uint_32(&file[at]);
+        if (memcmp(&file[at + 4], "IDAT", 4) == 0)
+            total += std::min(length, file.size() - at - 8);
+        else if (total > 0)
+            break;
+        at += length + 12;  // length, type, data and CRC
+    }
+    return total;
+}
+
 // Every row of the file's own pixels, each with its filter byte, comes out
-// of the compressed data, which the whole file bounds.
-bool ClaimFits(png_structp png, png_infop info, size_t fileSize)
+// of the compressed pixels, so a claim of more is false. The rows the tool
+// widens them to are a fixed multiple of that (a bit of grey becomes bytes
+// of colour): counting those against the compressed bytes instead would
+// refuse plain pictures, such as a black one of 1 bit a pixel.
+bool ClaimFits(png_structp png, png_infop info, uint64_t compressed)
 {
     const uint64_t rows = png_get_image_height(png, info);
-    return rows * (uint64_t(png_get_rowbytes(png, info)) + 1) <= kDeflateMostRatio * fileSize;
+    return rows * (uint64_t(png_get_rowbytes(png, info)) + 1) <= kDeflateMostRatio * compressed;
 }
 
 void SetUpTransforms(png_structp png, png_infop info, Image* image)
@@ -137,10 +158,11 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     png_set_sig_bytes(png, 8);
     png_set_user_limits(png, 65535, 65535);
     png_read_info(png, info);
-    if (!ClaimFits(png, info, file.size())) {
+    const uint64_t compressed = CompressedBytes(file);
+    if (!ClaimFits(png, info, compressed)) {
         *error = Shown(path) + ": its header claims " + std::to_string(png_get_image_width(png, info)) + " x " +
-            std::to_string(png_get_image_height(png, info)) + " pixels, more than " + Grouped(file.size()) +
-            " bytes of PNG can hold";
+            std::to_string(png_get_image_height(png, info)) + " pixels, more than its " + Grouped(compressed) +
+            " bytes of compressed pixels (IDAT) can unpack to";
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }

@@ -22,8 +22,9 @@ struct Image {
 // Reads any PNG ("-": standard input): palette images keep their indices
 // (bit depths below 8 are widened), everything else becomes 8-bit RGB with
 // alpha dropped. A header that claims more pixels than the file's
-// compressed data can hold is refused before anything is allocated. On
-// failure returns false with a message in `error`.
+// compressed pixels (its IDAT chunks) can unpack to is refused before
+// anything is allocated. On failure returns false with a message in
+// `error`.
 bool ReadPng(const std::string& path, Image* image, std::string* error);
 
 // Writes an 8-bit palette PNG of width x height indices ("-": standard

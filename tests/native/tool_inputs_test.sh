@@ -24,15 +24,21 @@ head -c 1000 "$resource" >"$work/cut.bin"
 printf 'not a picture' >"$work/text.png"
 convert -size 6x4 xc:red "PNG8:$work/six.png"
 mkdir "$work/folder"
-# A PNG of some hundred bytes whose header claims 65532 x 65535 pixels.
-/usr/bin/python3 - "$work/claims.png" <<'PYTHON'
+# A PNG of some hundred bytes whose header claims 65532 x 65535 pixels; and
+# the same claim at 1 bit a pixel, the file made as large as those bits
+# would need to be compressed, by a private chunk or by bytes after its end.
+/usr/bin/python3 - "$work" <<'PYTHON'
 import struct, sys, zlib
 def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-rows = zlib.compress(b"\0" * 65533 * 8)
-png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 65532, 65535, 8, 3, 0, 0, 0))
-png += chunk(b"PLTE", b"\0\0\0") + chunk(b"IDAT", rows) + chunk(b"IEND", b"")
-open(sys.argv[1], "wb").write(png)
+def start(depth):
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 65532, 65535, depth, 3, 0, 0, 0)) + \
+        chunk(b"PLTE", b"\0\0\0")
+rows, end = chunk(b"IDAT", zlib.compress(b"\0" * 65533 * 8)), chunk(b"IEND", b"")
+padding = b"\0" * 530000
+open(sys.argv[1] + "/claims.png", "wb").write(start(8) + rows + end)
+open(sys.argv[1] + "/private.png", "wb").write(start(1) + chunk(b"prVt", padding) + rows + end)
+open(sys.argv[1] + "/padded.png", "wb").write(start(1) + rows + end + padding)
 PYTHON
 
 # Limits a real machine may have: little memory, a file-size limit; and
@@ -65,6 +71,8 @@ done 3<<'ROWS'
 1|No such file or directory|$lzss compress "$work/missing" "$out"
 # Memory for what the input can really hold, no more.
 1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/claims.png" "$out"
+1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/private.png" "$out"
+1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/padded.png" "$out"
 1|decodes to at most 0 bytes, not 4294967296|little_memory $lzss decompress "$work/one.lz" "$out" --size 4294967296
 1|decodes to more than 10 bytes|head -c 100 /dev/zero | $lzss decompress - "$out" --size 10
 1|holds more than the 1,073,741,824 bytes|cat /dev/zero | memory_for_largest_input $lzss compress - "$out"
