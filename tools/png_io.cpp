@@ -14,15 +14,24 @@ namespace {
 // data of a given size can unpack to.
 constexpr uint64_t kDeflateMostRatio = 1032;
 
-// libpng reports errors by longjmp; its message is kept for the caller.
+// Where libpng's messages about a file go: an error is kept for the
+// caller (libpng reports it by longjmp), a warning is shown.
+struct PngMessages {
+    std::string file;
+    std::string* error;
+};
+
 void OnPngError(png_structp png, png_const_charp message)
 {
-    auto* error = static_cast<std::string*>(png_get_error_ptr(png));
-    *error = message;
+    auto* messages = static_cast<PngMessages*>(png_get_error_ptr(png));
+    *messages->error = messages->file + ": " + message;
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) { }
+void OnPngWarning(png_structp png, png_const_charp message)
+{
+    Warn(static_cast<PngMessages*>(png_get_error_ptr(png))->file + ": " + message);
+}
 
 struct Unread {
     const uint8_t* at;
@@ -90,10 +99,12 @@ void SetUpTransforms(png_structp png, png_infop info, Image* image)
         for (int i = 0; i < count; ++i)
             image->palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     } else {
+        // Red, green, blue and alpha, which is opaque where the file has
+        // none, so that any transparency (tRNS among it) shows.
         png_set_expand(png);
         png_set_strip_16(png);
-        png_set_strip_alpha(png);
         png_set_gray_to_rgb(png);
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
@@ -105,7 +116,7 @@ void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector
                 std::vector<png_bytep>* rows)
 {
     const size_t stride = png_get_rowbytes(png, info);
-    if (stride != image.width * (image.indexed ? 1 : 3))
+    if (stride != image.width * (image.indexed ? 1 : 4))
         png_error(png, "unexpected row layout");
     pixels->resize(stride * image.height);
     rows->resize(image.height);
@@ -113,6 +124,31 @@ void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector
         (*rows)[y] = pixels->data() + y * stride;
     png_read_image(png, rows->data());
     png_read_end(png, nullptr);
+}
+
+// Why the picture cannot be kept as the file has it, or "": a picture
+// resource has no transparency, and the tool invents no colour for an
+// index past the palette.
+std::string Unkept(png_structp png, png_infop info, const Image& image, const std::vector<uint8_t>& pixels)
+{
+    png_bytep alphas = nullptr;  // the palette's, from tRNS
+    int alphaCount = 0;
+    if (image.indexed)
+        png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    const size_t count = size_t(image.width) * image.height;
+    for (size_t i = 0; i < count; ++i) {
+        const bool past = image.indexed && pixels[i] >= image.palette.size();
+        const int alpha = !image.indexed ? pixels[4 * i + 3] : pixels[i] < alphaCount ? alphas[pixels[i]] : 0xFF;
+        if (!past && alpha == 0xFF)
+            continue;
+        const std::string at =
+            "the pixel at " + std::to_string(i % image.width) + ", " + std::to_string(i / image.width);
+        if (past)
+            return at + " is colour " + std::to_string(pixels[i]) + ", but the palette has only " +
+                std::to_string(image.palette.size()) + ": the file does not say which colour that is";
+        return at + " is not opaque (alpha " + std::to_string(alpha) + "): a picture resource has no transparency";
+    }
+    return "";
 }
 
 void Keep(std::vector<uint8_t>* pixels, Image* image)
@@ -123,7 +159,7 @@ void Keep(std::vector<uint8_t>* pixels, Image* image)
     }
     image->colours.resize(size_t(image->width) * image->height);
     for (size_t i = 0; i < image->colours.size(); ++i)
-        image->colours[i] = {(*pixels)[3 * i], (*pixels)[3 * i + 1], (*pixels)[3 * i + 2]};
+        image->colours[i] = {(*pixels)[4 * i], (*pixels)[4 * i + 1], (*pixels)[4 * i + 2]};
 }
 
 }  // namespace
@@ -137,7 +173,8 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
         *error = Shown(path) + " is not a PNG file";
         return false;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
+    PngMessages messages{Shown(path), error};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &messages, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -151,7 +188,6 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        *error = Shown(path) + ": " + *error;
         return false;
     }
     png_set_read_fn(png, &unread, ReadFromMemory);
@@ -168,7 +204,12 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     }
     SetUpTransforms(png, info, image);
     ReadPixels(png, info, *image, &pixels, &rows);
+    const std::string unkept = Unkept(png, info, *image, pixels);
     png_destroy_read_struct(&png, &info, nullptr);
+    if (!unkept.empty()) {
+        *error = Shown(path) + ": " + unkept;
+        return false;
+    }
     Keep(&pixels, image);
     return true;
 }
@@ -176,7 +217,8 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
 bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
                      const uint8_t* indices, std::string* error)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
+    PngMessages messages{path, error};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &messages, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -189,7 +231,6 @@ bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, c
     std::vector<uint8_t> bytes;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        *error = path + ": " + *error;
         return false;
     }
     png_set_write_fn(png, &bytes, WriteToMemory, Flush);
