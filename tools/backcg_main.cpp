@@ -24,7 +24,8 @@ const Tool kBackcg{"backcg",
                    "       backcg decode IN.bin OUT.png\n"
                    "       backcg info IN.bin\n",
                    "  encode   an 8-bit palette PNG (true colour is reduced to 256 colours) to a\n"
-                   "           BACKCG resource; the width a multiple of 4 up to 65532\n"
+                   "           BACKCG resource; the width a multiple of 4 up to 65532; refused:\n"
+                   "           transparency, and a colour index past the palette\n"
                    "  decode   a BACKCG resource to an 8-bit palette PNG\n"
                    "  info     dimensions, palette, stream size, and whether it is well formed\n"
                    "  IN and OUT may be - for standard input and output. OUT is replaced only\n"

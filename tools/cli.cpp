@@ -71,19 +71,28 @@ bool Answered(const Tool& tool, int argc, char** argv)
     return false;
 }
 
+// What a tool prints on standard output is its report: one that did not
+// all get there is a failure, as an output file that could not be written.
+int Reported(int status)
+{
+    if (status == 0 && (fflush(stdout) != 0 || ferror(stdout)))
+        return Fail(WithReason("cannot write to standard output"));
+    return status;
+}
+
 }  // namespace
 
 int RunTool(const Tool& tool, int argc, char** argv, int (*run)(const CommandLine&))
 {
     running = &tool;
     if (Answered(tool, argc, argv))
-        return fflush(stdout) == 0 ? 0 : Fail(WithReason("cannot write the answer"));
+        return Reported(0);
     CommandLine line;
     std::string wrong;
     if (!Parse(tool, argc, argv, &line, &wrong))
         return UsageError(wrong);
     try {
-        return run(line);
+        return Reported(run(line));
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }

@@ -25,8 +25,9 @@ struct CommandLine {
 };
 
 // Parses the command line and runs the tool on it; returns the exit status.
-// --help and --version are answered here, and running out of memory is
-// reported like any other failure.
+// --help and --version are answered here, and running out of memory, or a
+// report on standard output that cannot be written, is reported like any
+// other failure.
 int RunTool(const Tool& tool, int argc, char** argv, int (*run)(const CommandLine&));
 
 // Says what was wrong with the command line, then the usage; returns 2.

@@ -15,8 +15,9 @@ constexpr size_t kLongestJolietName = 64;  // UCS-2 characters
 // numbers; control characters are refused beside them.
 constexpr const char* kForbidden = "<>:\"/\\|?*;";
 
-const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-                                "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",    "COM3",  "COM4", "COM5",
+                                "COM6", "COM7", "COM8", "COM9", "LPT1",   "LPT2",    "LPT3",  "LPT4", "LPT5",
+                                "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$", "CLOCK$"};
 
 bool Convert(const char* to, const char* from, const char* input, size_t size, std::string* out)
 {
@@ -43,10 +44,12 @@ bool HasForbidden(const std::string& name)
         std::any_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x20; });
 }
 
-// CON, nul.dat: Windows opens the device, whatever the extension.
+// CON, nul.dat, "NUL .DAT": Windows opens the device, whatever the
+// extension, and drops the spaces before it.
 bool IsDevice(const std::string& name)
 {
     std::string stem = name.substr(0, name.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
     for (char& c : stem)
         c = char(toupper((unsigned char)c));
     return std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
@@ -88,7 +91,8 @@ std::string NameProblem(const std::string& name)
     if (name.back() == '.' || name.back() == ' ')
         return "ends in a dot or a space, which Windows drops";
     if (IsDevice(name))
-        return "is a device to Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension)";
+        return "is a device to Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, CLOCK$, with or "
+               "without an extension)";
     return "";
 }
 

@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint64_t kLargestFile = 0xFFFFFFFFu;   // ISO 9660 levels 1 and 2: one extent
-constexpr uint64_t kLargestLauncher = 64 << 20;  // far more than any launcher
+constexpr uint64_t kLargestFile = 0xFFFFFFFFu;  // ISO 9660 levels 1 and 2: one extent
+constexpr uint64_t kLargestProgram = 64 << 20;  // far more than any launcher or engine
 // libisofs leaves out of the Joliet tree whatever lies further down than
 // this, counting a byte for the root, and a byte and two per character for
 // each name along the path.
@@ -52,7 +52,7 @@ int JolietPathBytes(int parent, const std::string& name) { return parent + 1 + 2
 
 struct Scan {
     std::string* error;
-    time_t* newest;
+    DiscPlan* plan;
 
     bool Read(const fs::path& dir, DiscEntry* into, int jolietBytes, int level)
     {
@@ -86,7 +86,10 @@ struct Scan {
         struct stat info;
         if (stat(entry.path.c_str(), &info) != 0)
             return Refuse(error, WithReason("cannot read " + path.string()));
-        *newest = std::max(*newest, info.st_mtime);
+        if (info.st_mtime > plan->newest) {
+            plan->newest = info.st_mtime;
+            plan->newestPath = path.string();
+        }
         entry.modified = info.st_mtim;
         if (S_ISDIR(info.st_mode)) {
             entry.directory = true;
@@ -124,12 +127,20 @@ struct Scan {
     }
 };
 
-const DiscEntry* FindRootFile(const DiscPlan& plan, const char* name)
+// The root's entry of that name in any case: one at most, since case twins
+// are refused.
+const DiscEntry* FindRootEntry(const DiscPlan& plan, const char* name)
 {
     for (const DiscEntry& entry : plan.root.entries)
-        if (!entry.directory && SameName(entry.name, name))
+        if (SameName(entry.name, name))
             return &entry;
     return nullptr;
+}
+
+const DiscEntry* FindRootFile(const DiscPlan& plan, const char* name)
+{
+    const DiscEntry* entry = FindRootEntry(plan, name);
+    return entry && !entry->directory ? entry : nullptr;
 }
 
 bool FindLauncher(const std::string& dir, const DiscPlan& plan, const DiscEntry** launcher, const Product** product,
@@ -155,41 +166,59 @@ std::string MachineText(uint16_t machine)
     return text;
 }
 
+// A player's Windows starts the launcher and the engine only if they are
+// built for i386.
+bool Starts(const DiscEntry& file, const std::vector<uint8_t>& program, const DiscAllowances& allowances,
+            std::string* error)
+{
+    uint16_t machine = 0;
+    ReadMachine(program, &machine);
+    return machine == kMachineI386 || allowances.anyMachine ||
+        Refuse(error,
+               file.path + " is not a 32-bit Windows program (its machine is " + MachineText(machine) +
+                   ", not i386's 0x14C): no player's Windows would start it");
+}
+
 // Reads the launcher's title and default install directory, and checks
 // that 32-bit Windows can start it and that it is its product's program.
 bool ReadLauncher(const DiscEntry& launcher, const Product& product, const DiscAllowances& allowances, DiscPlan* plan,
                   std::string* error)
 {
     std::vector<uint8_t> program;
-    if (!ReadInput(launcher.path, kLargestLauncher, &program, error))
+    if (!ReadInput(launcher.path, kLargestProgram, &program, error) || !Starts(launcher, program, allowances, error))
         return false;
     std::u16string title, installDir;
     if (!ReadStringResource(program, 1, &title) || !Utf16ToCp932(title, &plan->title))
         return Refuse(error, launcher.path + " carries no product title (string 1)");
     if (!ReadStringResource(program, 2, &installDir) || !Utf16ToUtf8(installDir, &plan->installDir))
         return Refuse(error, launcher.path + " carries no default install directory (string 2)");
-    uint16_t machine = 0;
-    ReadMachine(program, &machine);
-    if (machine != kMachineI386 && !allowances.anyMachine)
-        return Refuse(error,
-                      launcher.path + " is not a 32-bit Windows program (its machine is " + MachineText(machine) +
-                          ", not i386's 0x14C): no player's Windows would start it");
     if (title != product.title)
         plan->warnings.push_back(launcher.path + " carries a title that is not " + product.launcher +
                                  "'s: the disc is labelled with it; is it the right program?");
     return true;
 }
 
-bool HasEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowances& allowances, std::string* error)
+// Play starts VGX.EXE and every install copies it.
+bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowances& allowances, std::string* error)
 {
-    return FindRootFile(plan, "VGX.EXE") || allowances.noEngine ||
-        Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
+    const DiscEntry* engine = FindRootFile(plan, "VGX.EXE");
+    if (!engine)
+        return allowances.noEngine ||
+            Refuse(error, dir + " holds no VGX.EXE in its root: play starts it and every install copies it");
+    std::vector<uint8_t> program;
+    return ReadInput(engine->path, kLargestProgram, &program, error) && Starts(*engine, program, allowances, error);
 }
 
-void AddAutorun(DiscPlan* plan)
+bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
 {
-    if (FindRootFile(*plan, "AUTORUN.INF"))
-        return;
+    const DiscEntry* own = FindRootEntry(*plan, "AUTORUN.INF");
+    if (own && own->directory)
+        return Refuse(error,
+                      (fs::path(dir) / own->name).string() +
+                          " is a folder, and the AUTORUN.INF made to start the launcher would take its name "
+                          "(case aside): Windows would open only one of them");
+    if (own)
+        return true;
     DiscEntry autorun;
     autorun.name = autorun.onDisc = "AUTORUN.INF";
     autorun.content =
@@ -199,6 +228,7 @@ void AddAutorun(DiscPlan* plan)
     entries.insert(std::lower_bound(entries.begin(), entries.end(), autorun,
                                     [](const DiscEntry& a, const DiscEntry& b) { return a.name < b.name; }),
                    std::move(autorun));
+    return true;
 }
 
 // Every install copies each plain file of the root into the install
@@ -231,7 +261,7 @@ bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan
     std::error_code failure;
     if (!fs::is_directory(dir, failure))
         return Refuse(error, dir + " is not a folder");
-    Scan scan{error, &plan->newest};
+    Scan scan{error, plan};
     if (!scan.Read(dir, &plan->root, 1, 1))
         return false;
     const DiscEntry* launcher;
@@ -239,10 +269,9 @@ bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan
     if (!FindLauncher(dir, *plan, &launcher, &product, error))
         return false;
     plan->launcher = launcher->name;
-    if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !HasEngine(dir, *plan, allowances, error))
+    if (!ReadLauncher(*launcher, *product, allowances, plan, error) || !CheckEngine(dir, *plan, allowances, error))
         return false;
-    AddAutorun(plan);
-    return InstallPathsFit(*plan, error);
+    return AddAutorun(dir, plan, error) && InstallPathsFit(*plan, error);
 }
 
 bool UnchangedSincePlanned(const DiscEntry& file, std::string* error)

@@ -25,12 +25,13 @@ struct DiscPlan {
     std::string title;       // its string 1, the product title, in code page 932
     std::string installDir;  // its string 2, the default install directory without its drive, in UTF-8
     time_t newest = 0;       // the newest modification time of what is pressed
+    std::string newestPath;  // the file or folder that has it
     std::vector<std::string> warnings;
 };
 
 // Discs that are not for players, which the tests press on purpose.
 struct DiscAllowances {
-    bool anyMachine = false;  // a launcher that is not a 32-bit program, such as the 64-bit build
+    bool anyMachine = false;  // a launcher or engine that is not a 32-bit program, such as the 64-bit build's
     bool noEngine = false;    // a disc without VGX.EXE
 };
 
@@ -39,12 +40,13 @@ struct DiscAllowances {
 // unless the folder has its own (CRLF lines: open= the launcher, icon= the
 // launcher, label= the title). False with a message naming the file when
 // anything cannot go on a disc that Windows reads and installs from: a name
-// it would not show or open as spelled, twins that differ only in case, a
+// it would not show or open as spelled, twins that differ only in case (a
+// root folder named AUTORUN.INF among them, as the file made beside it), a
 // path beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's
 // eight levels, a file of 4 GiB or more, anything but files and folders, no
-// launcher or two, a launcher that is not a 32-bit Windows program, no
-// VGX.EXE, or a root file whose install path would reach 128 bytes. A
-// launcher whose title is not its product's is only warned of.
+// launcher or two, a launcher or VGX.EXE that is not a 32-bit Windows
+// program, no VGX.EXE, or a root file whose install path would reach 128
+// bytes. A launcher whose title is not its product's is only warned of.
 bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan* plan, std::string* error);
 
 // False with a message when a planned file is no longer the size or the

@@ -41,22 +41,23 @@ const Tool kMkdisc{
     "  --dry-run            lists each file as Windows shows it, its ISO 9660 name\n"
     "                       and its size, and the image's sectors against a 650 MB,\n"
     "                       a 700 MB and an 80-minute disc; writes nothing\n"
-    "  --allow-any-machine  presses a launcher that is not a 32-bit Windows program\n"
-    "                       (a 64-bit test build)\n"
+    "  --allow-any-machine  presses a launcher or VGX.EXE that is not a 32-bit\n"
+    "                       Windows program (a 64-bit test build)\n"
     "  --allow-no-engine    presses a disc without VGX.EXE\n"
     "  Refused with the reason, and no image written: a name Windows would not\n"
     "  show or open as spelled (one code page 932 cannot spell or spells as\n"
     "  another, longer than Joliet's 64 characters, with < > : \" \\ | ? * ; or a\n"
-    "  control character, ending in a dot or a space, a device such as CON or\n"
-    "  NUL.DAT, twins that differ only in case), a path beyond the Joliet tree's\n"
-    "  240 bytes, a folder deeper than ISO 9660's eight levels, a file of 4 GiB or\n"
-    "  more, an image larger than an 80-minute CD, a file that changes while it is\n"
-    "  pressed, a launcher that is not a 32-bit Windows program, no VGX.EXE, and a\n"
-    "  root file whose path in the install directory would take 128 bytes or more\n"
-    "  (every install copies it there; the default directory, C: and the\n"
-    "  launcher's string 2, is assumed). OUT is written beside itself and renamed\n"
-    "  into place when whole; an OUT inside DIR, or one that exists and is not a\n"
-    "  regular file, is refused.\n"
+    "  control character, ending in a dot or a space, a device such as CON,\n"
+    "  NUL.DAT, \"NUL .DAT\" or CLOCK$, twins that differ only in case), a path\n"
+    "  beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's eight\n"
+    "  levels, a file of 4 GiB or more, an image larger than an 80-minute CD, a\n"
+    "  file that changes while it is pressed, a launcher or VGX.EXE that is not a\n"
+    "  32-bit Windows program, no VGX.EXE, and a root file whose path in the\n"
+    "  install directory would take 128 bytes or more (every install copies it\n"
+    "  there; the default directory, C: and the launcher's string 2, is\n"
+    "  assumed). OUT is written beside itself and renamed into place when whole;\n"
+    "  an OUT inside DIR, or one that exists and is not a regular file, is\n"
+    "  refused.\n"
     "  Exit status: 0 pressed, 1 refused or failed, 2 wrong command line.\n"
     "  --help, --version\n",
     {"--dry-run", "--allow-any-machine", "--allow-no-engine"},
@@ -125,8 +126,8 @@ bool ChooseStamp(const DiscPlan& plan, time_t* stamp, std::string* error)
     *stamp = epoch && *epoch ? time_t(seconds) : plan.newest;
     if (Holdable(*stamp))
         return true;
-    *error = "the newest modification time in the folder is " + DayOf(*stamp) +
-        ", which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
+    *error = "the newest modification time in the folder is " + DayOf(*stamp) + ", " + plan.newestPath +
+        "'s, which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
     return false;
 }
 

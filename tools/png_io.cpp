@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "cli.h"
 #include "whole_file.h"
@@ -13,15 +14,24 @@ namespace {
 // data of a given size can unpack to.
 constexpr uint64_t kDeflateMostRatio = 1032;
 
-// libpng reports errors by longjmp; its message is kept for the caller.
+// Where libpng's messages about a file go: an error is kept for the
+// caller (libpng reports it by longjmp), a warning is shown.
+struct PngMessages {
+    std::string file;
+    std::string* error;
+};
+
 void OnPngError(png_structp png, png_const_charp message)
 {
-    auto* error = static_cast<std::string*>(png_get_error_ptr(png));
-    *error = message;
+    auto* messages = static_cast<PngMessages*>(png_get_error_ptr(png));
+    *messages->error = messages->file + ": " + message;
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) { }
+void OnPngWarning(png_structp png, png_const_charp message)
+{
+    Warn(static_cast<PngMessages*>(png_get_error_ptr(png))->file + ": " + message);
+}
 
 struct Unread {
     const uint8_t* at;
@@ -46,12 +56,32 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t size)
 
 void Flush(png_structp) { }
 
+// The bytes of compressed pixels: libpng unpacks the rows from the first
+// run of IDAT chunks alone, whatever else the file holds (a private chunk,
+// bytes after IEND).
+uint64_t CompressedBytes(const std::vector<uint8_t>& file)
+{
+    uint64_t total = 0;
+    for (uint64_t at = 8; at + 8 <= file.size();) {
+        const uint64_t length = png_get_uint_32(&file[at]);
+        if (memcmp(&file[at + 4], "IDAT", 4) == 0)
+            total += std::min(length, file.size() - at - 8);
+        else if (total > 0)
+            break;
+        at += length + 12;  // length, type, data and CRC
+    }
+    return total;
+}
+
 // Every row of the file's own pixels, each with its filter byte, comes out
-// of the compressed data, which the whole file bounds.
-bool ClaimFits(png_structp png, png_infop info, size_t fileSize)
+// of the compressed pixels, so a claim of more is false. The rows the tool
+// widens them to are a fixed multiple of that (a bit of grey becomes bytes
+// of colour): counting those against the compressed bytes instead would
+// refuse plain pictures, such as a black one of 1 bit a pixel.
+bool ClaimFits(png_structp png, png_infop info, uint64_t compressed)
 {
     const uint64_t rows = png_get_image_height(png, info);
-    return rows * (uint64_t(png_get_rowbytes(png, info)) + 1) <= kDeflateMostRatio * fileSize;
+    return rows * (uint64_t(png_get_rowbytes(png, info)) + 1) <= kDeflateMostRatio * compressed;
 }
 
 void SetUpTransforms(png_structp png, png_infop info, Image* image)
@@ -69,10 +99,12 @@ void SetUpTransforms(png_structp png, png_infop info, Image* image)
         for (int i = 0; i < count; ++i)
             image->palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     } else {
+        // Red, green, blue and alpha, which is opaque where the file has
+        // none, so that any transparency (tRNS among it) shows.
         png_set_expand(png);
         png_set_strip_16(png);
-        png_set_strip_alpha(png);
         png_set_gray_to_rgb(png);
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
@@ -84,7 +116,7 @@ void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector
                 std::vector<png_bytep>* rows)
 {
     const size_t stride = png_get_rowbytes(png, info);
-    if (stride != image.width * (image.indexed ? 1 : 3))
+    if (stride != image.width * (image.indexed ? 1 : 4))
         png_error(png, "unexpected row layout");
     pixels->resize(stride * image.height);
     rows->resize(image.height);
@@ -92,6 +124,31 @@ void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector
         (*rows)[y] = pixels->data() + y * stride;
     png_read_image(png, rows->data());
     png_read_end(png, nullptr);
+}
+
+// Why the picture cannot be kept as the file has it, or "": a picture
+// resource has no transparency, and the tool invents no colour for an
+// index past the palette.
+std::string Unkept(png_structp png, png_infop info, const Image& image, const std::vector<uint8_t>& pixels)
+{
+    png_bytep alphas = nullptr;  // the palette's, from tRNS
+    int alphaCount = 0;
+    if (image.indexed)
+        png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    const size_t count = size_t(image.width) * image.height;
+    for (size_t i = 0; i < count; ++i) {
+        const bool past = image.indexed && pixels[i] >= image.palette.size();
+        const int alpha = !image.indexed ? pixels[4 * i + 3] : pixels[i] < alphaCount ? alphas[pixels[i]] : 0xFF;
+        if (!past && alpha == 0xFF)
+            continue;
+        const std::string at =
+            "the pixel at " + std::to_string(i % image.width) + ", " + std::to_string(i / image.width);
+        if (past)
+            return at + " is colour " + std::to_string(pixels[i]) + ", but the palette has only " +
+                std::to_string(image.palette.size()) + ": the file does not say which colour that is";
+        return at + " is not opaque (alpha " + std::to_string(alpha) + "): a picture resource has no transparency";
+    }
+    return "";
 }
 
 void Keep(std::vector<uint8_t>* pixels, Image* image)
@@ -102,7 +159,7 @@ void Keep(std::vector<uint8_t>* pixels, Image* image)
     }
     image->colours.resize(size_t(image->width) * image->height);
     for (size_t i = 0; i < image->colours.size(); ++i)
-        image->colours[i] = {(*pixels)[3 * i], (*pixels)[3 * i + 1], (*pixels)[3 * i + 2]};
+        image->colours[i] = {(*pixels)[4 * i], (*pixels)[4 * i + 1], (*pixels)[4 * i + 2]};
 }
 
 }  // namespace
@@ -116,7 +173,8 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
         *error = Shown(path) + " is not a PNG file";
         return false;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
+    PngMessages messages{Shown(path), error};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &messages, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -130,23 +188,28 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        *error = Shown(path) + ": " + *error;
         return false;
     }
     png_set_read_fn(png, &unread, ReadFromMemory);
     png_set_sig_bytes(png, 8);
     png_set_user_limits(png, 65535, 65535);
     png_read_info(png, info);
-    if (!ClaimFits(png, info, file.size())) {
+    const uint64_t compressed = CompressedBytes(file);
+    if (!ClaimFits(png, info, compressed)) {
         *error = Shown(path) + ": its header claims " + std::to_string(png_get_image_width(png, info)) + " x " +
-            std::to_string(png_get_image_height(png, info)) + " pixels, more than " + Grouped(file.size()) +
-            " bytes of PNG can hold";
+            std::to_string(png_get_image_height(png, info)) + " pixels, more than its " + Grouped(compressed) +
+            " bytes of compressed pixels (IDAT) can unpack to";
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
     SetUpTransforms(png, info, image);
     ReadPixels(png, info, *image, &pixels, &rows);
+    const std::string unkept = Unkept(png, info, *image, pixels);
     png_destroy_read_struct(&png, &info, nullptr);
+    if (!unkept.empty()) {
+        *error = Shown(path) + ": " + unkept;
+        return false;
+    }
     Keep(&pixels, image);
     return true;
 }
@@ -154,7 +217,8 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
 bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
                      const uint8_t* indices, std::string* error)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, error, OnPngError, OnPngWarning);
+    PngMessages messages{path, error};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &messages, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -167,7 +231,6 @@ bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height, c
     std::vector<uint8_t> bytes;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        *error = path + ": " + *error;
         return false;
     }
     png_set_write_fn(png, &bytes, WriteToMemory, Flush);

@@ -20,10 +20,13 @@ struct Image {
 };
 
 // Reads any PNG ("-": standard input): palette images keep their indices
-// (bit depths below 8 are widened), everything else becomes 8-bit RGB with
-// alpha dropped. A header that claims more pixels than the file's
-// compressed data can hold is refused before anything is allocated. On
-// failure returns false with a message in `error`.
+// (bit depths below 8 are widened), everything else becomes 8-bit RGB. A
+// picture with transparency (alpha below 255, from an alpha channel or a
+// tRNS chunk), or with an index past its palette, is refused: it cannot be
+// kept as it is. libpng's warnings are shown. A header that claims more
+// pixels than the file's compressed pixels (its IDAT chunks) can unpack to
+// is refused before anything is allocated. On failure returns false with a
+// message in `error`.
 bool ReadPng(const std::string& path, Image* image, std::string* error);
 
 // Writes an 8-bit palette PNG of width x height indices ("-": standard

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -12,9 +14,38 @@
 
 namespace {
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The partial file being written, which a stop signal removes.
+std::atomic<const char*> beingWritten{nullptr};
+
+// Removes the partial file; the signal, reset to its default when caught,
+// then ends the tool as it would have.
+void RemovePartial(int signal)
+{
+    if (const char* partial = beingWritten.load())
+        unlink(partial);
+    raise(signal);
+}
+
+// Catches the stop signals, but those ignored (under nohup, or INT in a
+// background job) stay ignored; `signals` are those three.
+void CatchStopSignals(sigset_t* signals)
+{
+    struct sigaction catching = {}, before;
+    catching.sa_handler = RemovePartial;
+    catching.sa_flags = SA_RESETHAND;
+    sigemptyset(signals);
+    for (int stop : kStopSignals) {
+        sigaddset(signals, stop);
+        if (sigaction(stop, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(stop, &catching, nullptr);
+    }
+}
+
 // Refuses what cannot be read whole: folders, and devices, whose bytes
-// need not end.
-bool Readable(int fd, const std::string& path, uint64_t limit, std::string* error)
+// need not end. `size` is a file's own, 0 for a pipe.
+bool Readable(int fd, const std::string& path, uint64_t limit, uint64_t* size, std::string* error)
 {
     struct stat info;
     if (fstat(fd, &info) != 0)
@@ -25,20 +56,32 @@ bool Readable(int fd, const std::string& path, uint64_t limit, std::string* erro
         *error = Shown(path) + " is a device, not a file";
     else if (S_ISREG(info.st_mode) && uint64_t(info.st_size) > limit)
         *error = Shown(path) + " holds more than the " + Grouped(limit) + " bytes it may have";
-    else
+    else {
+        *size = S_ISREG(info.st_mode) ? uint64_t(info.st_size) : 0;
         return true;
+    }
     return false;
 }
 
-// Reads to the end, or to one byte past `limit`.
-bool ReadUpTo(int fd, const std::string& path, uint64_t limit, std::vector<uint8_t>* bytes, std::string* error)
+// Reads to the end, or to one byte past `limit`: the bytes a file says it
+// has and one more, which finds its end, or for a pipe a buffer that
+// doubles as it fills but never past that byte, so that an endless input
+// takes no more memory than the limit.
+bool ReadUpTo(int fd, const std::string& path, uint64_t limit, uint64_t size, std::vector<uint8_t>* bytes,
+              std::string* error)
 {
     constexpr size_t kStep = 1 << 16;
+    const size_t most = size_t(limit) + 1;
     bytes->clear();
+    bytes->reserve(std::min<size_t>(size + 1, most));
     for (;;) {
         const size_t had = bytes->size();
-        bytes->resize(had + kStep);
-        const ssize_t got = read(fd, bytes->data() + had, kStep);
+        const size_t doubled = std::max(2 * had, kStep);
+        if (had == bytes->capacity())
+            bytes->reserve(doubled < limit ? doubled : most);
+        const size_t room = std::min(kStep, bytes->capacity() - had);
+        bytes->resize(had + room);
+        const ssize_t got = read(fd, bytes->data() + had, room);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -86,7 +129,8 @@ bool ReadInput(const std::string& path, uint64_t limit, std::vector<uint8_t>* by
         *error = WithReason("cannot read " + path);
         return false;
     }
-    const bool read = Readable(fd, path, limit, error) && ReadUpTo(fd, path, limit, bytes, error);
+    uint64_t size = 0;
+    const bool read = Readable(fd, path, limit, &size, error) && ReadUpTo(fd, path, limit, size, bytes, error);
     if (!standard)
         close(fd);
     return read;
@@ -98,8 +142,10 @@ OutputFile::~OutputFile()
 {
     if (fd_ >= 0)
         close(fd_);
-    if (!partial_.empty())
+    if (!partial_.empty()) {
         unlink(partial_.c_str());
+        beingWritten = nullptr;
+    }
 }
 
 bool OutputFile::Open(const std::string& path, std::string* error)
@@ -113,13 +159,23 @@ bool OutputFile::Open(const std::string& path, std::string* error)
     // Over a file-size limit, a write then fails with a reason instead of
     // killing the tool with its partial file left behind.
     signal(SIGXFSZ, SIG_IGN);
-    std::string partial = path + ".part-XXXXXX";
+    // A short name in OUT's folder, which fits wherever OUT's name fits.
+    std::string partial = path.substr(0, path.rfind('/') + 1) + ".part-XXXXXX";
+    // A stop signal waits while the file is made and recorded, so that it
+    // finds the file recorded whenever it exists.
+    sigset_t stops, before;
+    CatchStopSignals(&stops);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     fd_ = mkostemp(&partial[0], O_CLOEXEC);
+    if (fd_ >= 0) {
+        partial_ = partial;
+        beingWritten = partial_.c_str();
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd_ < 0 || fchmod(fd_, CreationMode()) != 0) {
         *error = WithReason("cannot write " + path);
         return false;
     }
-    partial_ = partial;
     return true;
 }
 
@@ -140,6 +196,7 @@ bool OutputFile::Commit(std::string* error)
         *error = WithReason("cannot write " + path_);
         return false;
     }
+    beingWritten = nullptr;
     partial_.clear();
     return true;
 }

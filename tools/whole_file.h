@@ -1,8 +1,9 @@
 // Inputs read whole and outputs put in place whole, for the tools. "-" is
 // standard input or output. An input must be a file or a pipe (not a folder,
 // not a device such as /dev/zero) and is read only up to a limit. An output
-// is written beside its path and renamed into place once it is whole and on
-// the disk, so that a failure leaves whatever stood there as it was.
+// is written beside its path, as .part-XXXXXX in its folder, and renamed
+// into place once it is whole and on the disk, so that a failure leaves
+// whatever stood there as it was.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,9 @@ bool ReadInput(const std::string& path, uint64_t limit, std::vector<uint8_t>* by
 // How messages name a path: "-" is standard input or output.
 std::string Shown(const std::string& path);
 
-// A file that becomes `path` only when committed; dropped otherwise.
+// A file that becomes `path` only when committed; dropped otherwise, and
+// when SIGINT, SIGTERM or SIGHUP stops the tool before (which then dies of
+// the signal as usual). One at a time.
 class OutputFile {
 public:
     OutputFile() = default;

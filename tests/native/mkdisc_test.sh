@@ -65,6 +65,7 @@ expect 2 "--volume wants" "$mkdisc" --volume "no spaces" "$disc" "$work/x.iso"
 expect 2 "unknown option --frobnicate" "$mkdisc" --frobnicate "$disc" "$work/x.iso"
 expect 2 "wants DIR and OUT.iso" "$mkdisc" "$disc"
 expect 2 "not to standard output" "$mkdisc" "$disc" -
+expect 1 "standard output: No space left on device" bash -c '"$0" --dry-run "$1" >/dev/full' "$mkdisc" "$disc"
 expect_help "$mkdisc"
 [ -e "$work/x.iso" ] && fail "an image was left by a wrong command line"
 
@@ -75,15 +76,23 @@ machine() {
     printf "\\x${2:2:2}\\x${2:0:2}" | dd of="$1" bs=1 seek=$((header + 4)) conv=notrunc status=none
 }
 
-# change_when_pressed FILE grow|shrink: changes FILE as soon as another
-# process opens it, holding it back until then with a lease.
+# change_when_pressed FILE grow|shrink|SIGNAL: changes FILE as soon as
+# another process opens it, holding it back until then with a lease; or
+# then sends SIGNAL (such as TERM) to the press, which is run to tell its
+# process id.
 change_when_pressed() {
-    /usr/bin/python3 - "$1" "$2" "$work/lease-held" <<'PYTHON' &
+    [[ $2 == grow || $2 == shrink ]] || telling=(bash -c 'echo "$$" >"$0" && exec "$@"' "$work/presser")
+    /usr/bin/python3 - "$1" "$2" "$work/lease-held" "$work/presser" <<'PYTHON' &
 import fcntl, os, signal, sys
-path, change, held = sys.argv[1:]
+path, change, held, presser = sys.argv[1:]
 fd = os.open(path, os.O_RDWR)
 def change_it(*_):
-    os.pwrite(fd, b"more", os.fstat(fd).st_size) if change == "grow" else os.ftruncate(fd, 2)
+    if change == "grow":
+        os.pwrite(fd, b"more", os.fstat(fd).st_size)
+    elif change == "shrink":
+        os.ftruncate(fd, 2)
+    else:
+        os.kill(int(open(presser).read()), getattr(signal, "SIG" + change))
     fcntl.fcntl(fd, fcntl.F_SETLEASE, fcntl.F_UNLCK)
     sys.exit(0)
 signal.signal(signal.SIGIO, change_it)
@@ -102,30 +111,41 @@ PYTHON
 # every folder's entries.
 row_state() { find "$work/row" ! -name MOVIE.DAT \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) | sort; }
 
+# joliet_differences DIR IMAGE: how the image's Joliet tree differs from
+# DIR's files and folders, with the AUTORUN.INF made for it; nothing when it
+# holds each under its path. isoinfo shows a character beyond ASCII as _, and
+# so the folder's are shown here.
+joliet_differences() {
+    local ascii='s/[^ -~]/_/g'
+    diff <({ find "$1" -mindepth 1 -printf '/%P\n' && echo /AUTORUN.INF; } | LC_ALL=C.UTF-8 sed "$ascii" | sort -u) \
+        <(isoinfo -J -f -i "$2" 2>&1 | sort)
+}
+
 # try_row STATUS PATTERN OPTIONS SPOIL press|dry: spoils a copy of the good
 # folder, $d, with SPOIL (which may also move $out, where an old image
 # lies), then presses it, or dry-runs it.
 try_row() {
     local status=$1 pattern=$2 options=$3 spoil=$4 how=$5
-    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" before
+    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" telling=() before differences
     rm -rf "$work/row" && mkdir -p "$work/row/out" && cp -r "$disc" "$d" && printf 'an old image\n' >"$out"
     eval "$spoil"
     before=$(row_state)
     if [ "$how" = dry ]; then
         expect "$status" "$pattern" "$mkdisc" --dry-run $options "$d"
     else
-        expect "$status" "$pattern" "$mkdisc" $options "$d" "$out"
+        expect "$status" "$pattern" "${telling[@]}" "$mkdisc" $options "$d" "$out"
     fi
     [ -n "$helper" ] && wait "$helper"
     if [ "$status" = 0 ] && [ "$how" = press ]; then
-        isoinfo -d -i "$out" >/dev/null 2>&1 || fail "no image was pressed after: $spoil"
+        differences=$(joliet_differences "$d" "$out")
+        [ -z "$differences" ] || fail "the image's Joliet tree is not the folder after: $spoil: $differences"
     else
         [ "$(row_state)" = "$before" ] || fail "the $how left something changed after: $spoil"
     fi
     [ -n "$(find "$work/row" -name '*.part*')" ] && fail "a partial image was left after: $spoil"
 }
 
-j49=$(printf '表%.0s' {1..49}) j50=$(printf '表%.0s' {1..50})
+j49=$(printf '表%.0s' {1..49}) j50=$(printf '表%.0s' {1..50}) longest=$(printf 'i%.0s' {1..251}).iso
 # STATUS | dry run: the same, or - for a press alone | message | options | how the folder is spoiled
 while IFS='|' read -r -u 3 status dry pattern options spoil; do
     [[ -z $status || $status == '#'* ]] && continue
@@ -148,8 +168,12 @@ done 3<<'ROWS'
 1|same|ends in a dot or a space||: >"$d/TRAIL "
 1|same|differ only in case||: >"$d/DATA.DAT" && : >"$d/data.dat"
 1|same|differ only in case||cp "$d/Q3.EXE" "$d/q3.exe"
+1|same|AUTORUN.INF made to start the launcher would take its name||mkdir "$d/autorun.inf"
+1|same|AUTORUN.INF made to start the launcher would take its name||mkdir "$d/AUTORUN.INF"
 1|same|is a device||: >"$d/CON"
 1|same|is a device||: >"$d/NUL.DAT"
+1|same|is a device||: >"$d/NUL .DAT"
+1|same|is a device||: >"$d/Clock\$.txt"
 1|same|comes back from code page 932 as ～||: >"$d/〜.DAT"
 1|same|comes back from code page 932 as \\||: >"$d/¥.DAT"
 # Every install copies each root file; OpenFile takes paths of up to 127 bytes.
@@ -157,21 +181,25 @@ done 3<<'ROWS'
 0|same|||: >"$d/$j49.DA"
 # A disc a player can play.
 1|same|not a 32-bit Windows program||machine "$d/Q3.EXE" 8664
-0|same||--allow-any-machine|machine "$d/Q3.EXE" 8664
+1|same|VGX.EXE is not a 32-bit Windows program||machine "$d/VGX.EXE" 8664
+0|same||--allow-any-machine|machine "$d/Q3.EXE" 8664 && machine "$d/VGX.EXE" 8664
 1|same|holds no VGX.EXE||rm "$d/VGX.EXE"
 0|same||--allow-no-engine|rm "$d/VGX.EXE"
 # KRN's string 2 is a byte longer: Q3's longest name would not fit under it.
 0|same|carries a title that is not Q3.EXE's||cp "$programs/KRN.EXE" "$d/Q3.EXE"; rm "$d"/ア*.DAT
-1|same|which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
+1|same|2200-01-01, .*/README.TXT's, which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink
+# Stopped, it leaves no partial image.
+143|-|||change_when_pressed "$d/MOVIE.DAT" TERM
 # Only ever a new image, beside the folder.
 1|-|lies inside||out="$d/VGX.EXE"
 1|-|exists and is not a regular file||mkfifo "$work/row/out/fifo.iso" && out="$work/row/out/fifo.iso"
 1|-|exists and is not a regular file||ln -s old.iso "$work/row/out/link.iso" && out="$work/row/out/link.iso"
 1|-|exists and is not a regular file||mkdir "$work/row/out/folder.iso" && out="$work/row/out/folder.iso"
 1|-|cannot write .*: No such file or directory||out="$work/row/out/no/such/folder/x.iso"
+0|-|||out="$work/row/out/$longest"
 ROWS
 
 finish "mkdisc command line"

@@ -24,19 +24,37 @@ head -c 1000 "$resource" >"$work/cut.bin"
 printf 'not a picture' >"$work/text.png"
 convert -size 6x4 xc:red "PNG8:$work/six.png"
 mkdir "$work/folder"
-# A PNG of some hundred bytes whose header claims 65532 x 65535 pixels.
-/usr/bin/python3 - "$work/claims.png" <<'PYTHON'
+# PNGs made byte by byte.
+/usr/bin/python3 - "$work" <<'PYTHON'
 import struct, sys, zlib
-def chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-rows = zlib.compress(b"\0" * 65533 * 8)
-png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 65532, 65535, 8, 3, 0, 0, 0))
-png += chunk(b"PLTE", b"\0\0\0") + chunk(b"IDAT", rows) + chunk(b"IEND", b"")
-open(sys.argv[1], "wb").write(png)
+def chunk(kind, data, crc=None):
+    crc = zlib.crc32(kind + data) if crc is None else crc
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", crc)
+def png(name, size, depth, colour, chunks, rows, after=b""):
+    header = chunk(b"IHDR", struct.pack(">IIBBBBB", *size, depth, colour, 0, 0, 0))
+    body = chunks + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
+    open(sys.argv[1] + "/" + name, "wb").write(b"\x89PNG\r\n\x1a\n" + header + body + after)
+huge, two, padding = (65532, 65535), chunk(b"PLTE", b"\0\0\0\xff\xff\xff"), b"\0" * 530000
+# Some hundred bytes whose header claims 65532 x 65535 pixels; and the same
+# claim at 1 bit a pixel, the file made as large as those bits would need
+# to be compressed, by a private chunk or by bytes after its end.
+png("claims.png", huge, 8, 3, two, b"\0" * 65533 * 8)
+png("private.png", huge, 1, 3, two + chunk(b"prVt", padding), b"\0" * 65533 * 8)
+png("padded.png", huge, 1, 3, two, b"\0" * 65533 * 8, padding)
+# 8 x 1 pixels that a picture resource cannot keep at 3, 0: one not opaque,
+# by its alpha or by its palette's, one whose colour 5 lies past its palette
+# of 2; and one with a comment whose checksum is wrong, which libpng warns of.
+png("alpha.png", (8, 1), 8, 6, b"", b"\0" + b"\0\0\0\xff" * 3 + b"\0\0\0\x80" + b"\0\0\0\xff" * 4)
+png("clear.png", (8, 1), 8, 3, two + chunk(b"tRNS", b"\xff\x00"), b"\0\0\0\0\1\0\0\0\0")
+png("beyond.png", (8, 1), 8, 3, two, b"\0\0\0\0\5\0\0\0\0")
+png("checksum.png", (8, 1), 8, 3, two + chunk(b"tEXt", b"Comment\0a picture", 0), b"\0" * 9)
 PYTHON
 
-# Limits a real machine may have: little memory, a file-size limit.
+# Limits a real machine may have: little memory, a file-size limit; and
+# memory for the largest input the tools read (1 GiB) and the half as much
+# it grew from, with some 100 MB to spare.
 little_memory() { (ulimit -v 400000 && exec "$@"); }
+memory_for_largest_input() { (ulimit -v 1700000 && exec "$@"); }
 file_size_limit() { (ulimit -f 16 && exec "$@"); }
 
 out="$work/outputs/old"
@@ -62,15 +80,26 @@ done 3<<'ROWS'
 1|No such file or directory|$lzss compress "$work/missing" "$out"
 # Memory for what the input can really hold, no more.
 1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/claims.png" "$out"
+1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/private.png" "$out"
+1|claims 65532 x 65535 pixels|little_memory $backcg encode "$work/padded.png" "$out"
 1|decodes to at most 0 bytes, not 4294967296|little_memory $lzss decompress "$work/one.lz" "$out" --size 4294967296
 1|decodes to more than 10 bytes|head -c 100 /dev/zero | $lzss decompress - "$out" --size 10
+1|holds more than the 1,073,741,824 bytes|cat /dev/zero | memory_for_largest_input $lzss compress - "$out"
 # A failed write keeps the old output.
 1|File too large|file_size_limit $backcg decode "$resource" "$out"
 1|File too large|file_size_limit $lzss compress "$work/text" "$out"
 1|No such file or directory|$lzss compress "$work/text" "$work/no/such/folder/x"
+1|standard output: No space left on device|$backcg info "$resource" >/dev/full
 # Inputs that are not what they should be.
 1|not a PNG|$backcg encode "$work/text.png" "$out"
 1|multiple of 4|$backcg encode "$work/six.png" "$out"
+# A picture kept as the file has it, or refused: a picture resource has no
+# transparency, and no colour the palette does not give. libpng's warnings
+# are shown.
+1|the pixel at 3, 0 is not opaque|$backcg encode "$work/alpha.png" "$out"
+1|the pixel at 3, 0 is not opaque|$backcg encode "$work/clear.png" "$out"
+1|the pixel at 3, 0 is colour 5|$backcg encode "$work/beyond.png" "$out"
+0|tEXt: CRC error|$backcg encode "$work/checksum.png" "$work/checksum.bin"
 1|malformed at offset 998: the stream runs past|$backcg decode "$work/cut.bin" "$out"
 1|malformed at offset 0: too short|$backcg info "$work/empty.bin"
 1|decodes to more than 100 bytes|$lzss decompress "$work/text.lz" "$out" --size 100
