@@ -253,56 +253,6 @@ TEST_F(InstallTest, CopiesEveryPlainFileByteForByteRecordsItAndPlaysTheInstalled
     EXPECT_EQ(EngineLog(), EngineLine(disc_, target + "\\VGX.EXE"));
 }
 
-TEST_F(InstallTest, CancelAnsweredNoResumesWithNothingLostOrRepeated)
-{
-    MakeSource();
-    const std::string target = TestDir() + "\\Q3";
-    pauseAtWrite = 12;  // inside MOVIE.DAT, the large file
-    Run([&](const Player& player) {
-        ASSERT_TRUE(player.ChooseDirectory(target));
-        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
-        ASSERT_TRUE(copy);
-        AtPause([&] { Click(copy, IDC_CANCEL); });
-        const SeenBox question = player.driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
-        EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)) << Describe(question);
-        const int writesWhileAsking = writes;
-        EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
-        Answer(question, IDNO);
-        EXPECT_TRUE(player.Notice(kTextInstallDone));
-        EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
-    });
-    ExpectCopied(target);
-}
-
-TEST_F(InstallTest, CancelAnsweredYesRemovesEverythingWrittenButTheParents)
-{
-    MakeSource();
-    const std::string parent = TestDir() + "\\parent";
-    const std::string target = parent + "\\Q3";
-    pauseAtWrite = 12;
-    Run([&](const Player& player) {
-        ASSERT_TRUE(player.ChooseDirectory(target));
-        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
-        ASSERT_TRUE(copy);
-        AtPause([&] {
-            EXPECT_TRUE(Exists(target + "\\MOVIE.DAT"));  // the partial file
-            Click(copy, IDC_CANCEL);
-        });
-        const SeenBox question = player.driver.WaitForMessageBox();
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
-        EXPECT_FALSE(player.driver.MessageBoxWithin(300)) << "a cancel says nothing more";
-        EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
-    });
-    EXPECT_FALSE(Exists(target));
-    EXPECT_TRUE(IsDirectory(parent));
-    EXPECT_EQ(Record(kQ3), "(none)");
-    EXPECT_EQ(IsInstalled, 0);
-}
-
 // Each way the copy fails is told with its notice and leaves nothing: no
 // directory, no record, the button as it was.
 TEST_F(InstallTest, EachFailureOfTheCopyIsToldAndLeavesNothing)
@@ -369,65 +319,65 @@ TEST_F(InstallTest, AFullDriveFailsTheCopyAndNothingIsLeftOnIt)
     EXPECT_EQ(Record(kQ3), "(none)");
 }
 
-// A cancel sent by another thread, as automation tools click: it arrives
-// while a step is pending (the copy holds until it is queued), and yet no
-// step runs while the player is asked.
-TEST_F(InstallTest, ACancelSentFromAnotherThreadHoldsTheCopyUntilAnswered)
+// Cancel, clicked by the player during a write or sent by another thread
+// while a step is pending (the copy holds until it is queued): no step runs
+// while the player is asked; No resumes with nothing lost or repeated, Yes
+// removes everything written but the parents.
+TEST_F(InstallTest, ACancelHoldsTheCopyUntilAnswered)
 {
     MakeSource();
-    const std::string target = TestDir() + "\\Q3";
-    for (const int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
-        PrepareProductState(disc_);  // not installed, as a new start of the program
-        stepPosts = 0;
-        holdAfterStepPost = 20;  // well inside the copy
-        HANDLE sent = CreateEventA(NULL, TRUE, FALSE, NULL);
-        Run([&](const Player& player) {
-            ASSERT_TRUE(player.ChooseDirectory(target));
-            HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
-            ASSERT_TRUE(copy);
-            ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never reached the hold";
-            HWND cancel = GetDlgItem(copy, IDC_CANCEL);
-            std::thread([cancel, sent] {
-                SendMessageA(cancel, BM_CLICK, 0, 0);
-                SetEvent(sent);
-            }).detach();
-            const SeenBox question = player.driver.WaitForMessageBox();
-            ASSERT_TRUE(question.window);
-            EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
-            const int writesWhileAsking = writes;
-            EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
-            Answer(question, answer);
-            EXPECT_EQ(WaitForSingleObject(sent, kWaitMs), WAIT_OBJECT_0);
+    const std::string parent = TestDir() + "\\parent", target = parent + "\\Q3";
+    for (const bool sent : {false, true})
+        for (const int answer : {IDNO, IDYES}) {
+            SCOPED_TRACE(std::string(sent ? "sent" : "clicked") + (answer == IDNO ? ", No" : ", Yes"));
+            PrepareProductState(disc_);  // not installed, as a new start of the program
+            writes = stepPosts = 0;
+            pauseAtWrite = sent ? 0 : 12;  // inside MOVIE.DAT, the large file
+            holdAfterStepPost = sent ? 20 : 0;
+            std::atomic<bool> handled{false};
+            std::thread automation;
+            Run([&](const Player& player) {
+                ASSERT_TRUE(player.ChooseDirectory(target));
+                HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
+                ASSERT_TRUE(copy);
+                ASSERT_EQ(WaitForSingleObject(paused, kWaitMs), WAIT_OBJECT_0) << "the copy never paused";
+                EXPECT_FALSE(PlainFiles(target).empty()) << "nothing written yet";
+                if (sent) {
+                    automation = SendFromAnotherThread(GetDlgItem(copy, IDC_CANCEL), BM_CLICK, 0, &handled);
+                } else {
+                    Click(copy, IDC_CANCEL);
+                    SetEvent(resumed);
+                }
+                const SeenBox question = player.driver.WaitForMessageBox();
+                ASSERT_TRUE(question.window);
+                EXPECT_EQ(ShowBytes(question.text), ShowBytes(kTextAbortQuestion));
+                EXPECT_TRUE(HasStyle(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)) << Describe(question);
+                const int writesWhileAsking = writes;
+                EXPECT_FALSE(WaitFor([&] { return writes != writesWhileAsking; }, 300)) << "the copy went on while asking";
+                Answer(question, answer);
+                if (answer == IDNO) {
+                    EXPECT_TRUE(player.Notice(kTextInstallDone));
+                    EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
+                } else {
+                    EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
+                    EXPECT_FALSE(player.driver.MessageBoxWithin(300)) << "a cancel says nothing more";
+                    EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
+                }
+            });
+            if (automation.joinable())
+                automation.join();
+            EXPECT_EQ(handled, sent);
             if (answer == IDNO) {
-                EXPECT_TRUE(player.Notice(kTextInstallDone));
-                EXPECT_TRUE(LabelBecomes(player.main, kLabelUninstall));
+                ExpectCopied(target);
+                RemoveTree(target);  // for the Yes run
+                DeleteProductKey(kQ3);
             } else {
-                EXPECT_TRUE(WaitFor([&] { return !IsWindow(copy); }));
-                EXPECT_FALSE(player.driver.MessageBoxWithin(300)) << "a cancel says nothing more";
-                EXPECT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelInstall));
+                EXPECT_FALSE(Exists(target));
+                EXPECT_TRUE(IsDirectory(parent));
+                EXPECT_EQ(Record(kQ3), "(none)");
+                EXPECT_EQ(IsInstalled, 0);
             }
-        });
-        CloseHandle(sent);
-        if (answer == IDNO) {
-            ExpectCopied(target);
-            RemoveTree(target);  // for the Yes run
-            DeleteProductKey(kQ3);
-        } else {
-            EXPECT_FALSE(Exists(target));
-            EXPECT_EQ(Record(kQ3), "(none)");
         }
-    }
-}
-
-// Sends `message` to `window` from another thread, as automation tools
-// click; `handled` is set once the window has handled it.
-std::thread SendFromAnotherThread(HWND window, UINT message, WPARAM wParam, std::atomic<bool>* handled)
-{
-    return std::thread([=] {
-        SendMessageA(window, message, wParam, 0);
-        *handled = true;
-    });
 }
 
 // The loops of the copy dialog dispatch what another thread sends to the
@@ -551,50 +501,41 @@ std::string BarRow(HWND copy)
     return row;
 }
 
-TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToItsFullWidth)
+// That row as it must be when `done` of `total` bytes are copied.
+std::string BarOf(HWND copy, uint32_t done, uint32_t total)
 {
-    // Plain files only, so that the whole total is copied.
-    WriteBytes(disc_ + "\\A.DAT", RandomBytes(700000, 1));
-    WriteBytes(disc_ + "\\B.DAT", RandomBytes(300000, 2));
-    const std::string target = TestDir() + "\\Q3";
-    pauseAtWrite = 6;
-    Run([&](const Player& player) {
-        ASSERT_TRUE(player.ChooseDirectory(target));
-        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
-        ASSERT_TRUE(copy);
-        RECT inside;
-        GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
-        AtPause([&] {
-            // Five chunks are written and painted.
-            const std::string row = BarRow(copy);
-            const uint32_t width = ProgressWidth(inside.right - 2, 5 * 65536, 1000000);
-            EXPECT_EQ(row, "." + std::string(width, 'G') + std::string(inside.right - 2 - width, '.') + ".");
-        });
-        const SeenBox done = player.driver.WaitForMessageBox();
-        ASSERT_TRUE(done.window);
-        EXPECT_EQ(BarRow(copy), "." + std::string(inside.right - 2, 'G') + ".");
-        Answer(done, IDOK);
-    });
+    RECT inside;
+    GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
+    const uint32_t full = inside.right - 2, width = ProgressWidth(full, done, total);
+    return "." + std::string(width, 'G') + std::string(full - width, '.') + ".";
 }
 
-TEST_F(InstallTest, HiddenFilesCountSoTheBarEndsShortOfItsFullWidth)
+// 1,000,000 bytes to install: the bar ends at its full width, or short of it
+// when 300,000 of them are a hidden file, counted but not copied.
+TEST_F(InstallTest, TheBarGrowsGreenFromTheLeftInsideItsBorderToTheShareCopied)
 {
     WriteBytes(disc_ + "\\A.DAT", RandomBytes(700000, 1));
-    WriteBytes(disc_ + "\\HIDDEN.DAT", RandomBytes(300000, 2));
-    SetFileAttributesA((disc_ + "\\HIDDEN.DAT").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    Run([&](const Player& player) {
-        ASSERT_TRUE(player.ChooseDirectory(TestDir() + "\\Q3"));
-        HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
-        ASSERT_TRUE(copy);
-        const SeenBox done = player.driver.WaitForMessageBox();
-        ASSERT_TRUE(done.window);
-        RECT inside;
-        GetClientRect(GetDlgItem(copy, IDC_PROGRESS), &inside);
-        const uint32_t width = ProgressWidth(inside.right - 2, 700000, 1000000);
-        EXPECT_LT(width, uint32_t(inside.right - 2));
-        EXPECT_EQ(BarRow(copy), "." + std::string(width, 'G') + std::string(inside.right - 2 - width, '.') + ".");
-        Answer(done, IDOK);
-    });
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "a hidden file" : "plain files");
+        const std::string second = disc_ + (hidden ? "\\HIDDEN.DAT" : "\\B.DAT");
+        WriteBytes(second, RandomBytes(300000, 2));
+        SetFileAttributesA(second.c_str(), hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+        DeleteProductKey(kQ3);
+        PrepareProductState(disc_);
+        writes = 0;
+        pauseAtWrite = 6;
+        Run([&](const Player& player) {
+            ASSERT_TRUE(player.ChooseDirectory(TestDir() + (hidden ? "\\hidden" : "\\plain")));
+            HWND copy = player.driver.WaitForDialog(IDC_PROGRESS);
+            ASSERT_TRUE(copy);
+            AtPause([&] { EXPECT_EQ(BarRow(copy), BarOf(copy, 5 * 65536, 1000000)); });  // five chunks painted
+            const SeenBox done = player.driver.WaitForMessageBox();
+            ASSERT_TRUE(done.window);
+            EXPECT_EQ(BarRow(copy), BarOf(copy, hidden ? 700000 : 1000000, 1000000));
+            Answer(done, IDOK);
+        });
+        DeleteFileA(second.c_str());
+    }
 }
 
 TEST_F(InstallTest, CopiesAreNewFilesAndAnEmptyOnePaintsNoBar)
@@ -693,22 +634,11 @@ TEST_F(InstallTest, RegistryFailuresAreSilent)
     }
 }
 
-TEST_F(InstallTest, UninstallAnsweredNoChangesNothing)
-{
-    const std::string installed = TestDir() + "\\installed";
-    FreshDir(installed);
-    WriteBytes(installed + "\\GAME.DAT", "game");
-    SetRecord(kQ3, installed);
-    Run([&](const Player& player) {
-        ASSERT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelUninstall));
-        EXPECT_TRUE(player.Uninstall(IDNO));
-    });
-    EXPECT_TRUE(Exists(installed + "\\GAME.DAT"));
-    EXPECT_EQ(Record(kQ3), installed + std::string(1, '\0'));
-}
-
-// A disk that gives every new file attributes of its own, as a compressed
-// or encrypted NTFS folder does.
+// Uninstall answered No changes nothing; Yes deletes the plain files but
+// not the subdirectories and forgets the record. The engine, which marks
+// an install, is found on a disk that gives every file attributes of its
+// own, as a compressed or encrypted NTFS folder does. A directory deleted
+// by hand is forgotten silently.
 DWORD WINAPI CompressingDiskAttributes(LPCSTR path)
 {
     const DWORD attributes = REAL(GetFileAttributesA)(path);
@@ -716,7 +646,7 @@ DWORD WINAPI CompressingDiskAttributes(LPCSTR path)
                                                  : attributes | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED;
 }
 
-TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsTheRecord)
+TEST_F(InstallTest, UninstallAsksDeletesThePlainFilesButNotSubdirectoriesAndForgetsTheRecord)
 {
     Watch("KERNEL32.dll", "GetFileAttributesA", (void*)CompressingDiskAttributes);
     const std::string installed = TestDir() + "\\installed";
@@ -728,19 +658,19 @@ TEST_F(InstallTest, UninstallDeletesThePlainFilesButNotSubdirectoriesAndForgetsT
     WriteBytes(installed + "\\SAVES\\SLOT1.DAT", "save");
     SetRecord(kQ3, installed);
     Run([&](const Player& player) {
+        ASSERT_EQ(ShowBytes(InstallLabel(player.main)), ShowBytes(kLabelUninstall));
+        EXPECT_TRUE(player.Uninstall(IDNO));
+        EXPECT_EQ(PlainFiles(installed), (std::vector<std::string>{"GAME.DAT", "MORE.DAT", "VGX.EXE"}));
+        EXPECT_EQ(Record(kQ3), installed + std::string(1, '\0'));
+
         EXPECT_TRUE(player.Uninstall(IDYES));
         EXPECT_FALSE(player.driver.MessageBoxWithin(300));
     });
-    for (const char* name : {"VGX.EXE", "GAME.DAT", "MORE.DAT"})
-        EXPECT_FALSE(Exists(installed + "\\" + name)) << name;
+    EXPECT_EQ(EntryNames(installed), std::vector<std::string>{"SAVES"});
     EXPECT_TRUE(Exists(installed + "\\SAVES\\SLOT1.DAT"));
-    EXPECT_TRUE(IsDirectory(installed));
     EXPECT_EQ(Record(kQ3), "(none)");
     EXPECT_TRUE(ProductKeyExists(kQ3));
-}
 
-TEST_F(InstallTest, UninstallOfADirectoryDeletedByHandForgetsTheRecordSilently)
-{
     SetRecord(kQ3, TestDir() + "\\gone");
     Run([&](const Player& player) {
         EXPECT_TRUE(player.Uninstall(IDYES));

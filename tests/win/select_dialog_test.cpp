@@ -210,28 +210,36 @@ TEST_F(SelectDialogTest, RefusesEachBadChoiceAndStaysOpen)
     });
 }
 
-// A path typed with a trailing backslash names the directory itself, asked
-// about and made without it; a 0x5C that ends a double-byte character (表
-// is 95 5C) is none.
-TEST_F(SelectDialogTest, ATrailingBackslashNamesTheDirectoryItself)
+// A typed path is asked about in full and made with its parents, and ends
+// the dialog with 1. The second bytes of 表 (95 5C) and ソ (83 5C) are no
+// separators: a byte-wise scan would cut them. One trailing backslash is
+// left out: the path names the directory itself.
+TEST_F(SelectDialogTest, MakesTheTypedPathInFullWithItsParents)
 {
-    for (const char* name : {"GAMES", "表"}) {
-        SCOPED_TRACE(name);
-        const std::string target = TestDir() + "\\" + name;
-        for (const std::string& typed : {target + "\\", target}) {
-            RemoveDirectoryA(target.c_str());
-            const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
-                const SeenBox question = Try(driver, dialog, typed);
-                ASSERT_TRUE(question.window);
-                EXPECT_EQ(ShowBytes(question.text),
-                          ShowBytes("ディレクトリ\"" + target + "\"にインストールを行います。"));
-                Answer(question, IDYES);
-            });
-            EXPECT_EQ(result, 1);
-            EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(target));
-            EXPECT_TRUE(IsDirectory(target));
-        }
+    ASSERT_EQ(std::string("表ソ"), std::string("\x95\x5C\x83\x5C"));
+    const std::string base = TestDir();
+    const struct {
+        std::string typed, made;
+    } cases[] = {
+        {"install\\here", source_ + "\\install\\here"},  // relative to the source
+        {base + "\\ゲーム\\表示\\ソ", base + "\\ゲーム\\表示\\ソ"},
+        {base + "\\GAMES\\", base + "\\GAMES"},
+        {base + "\\表\\", base + "\\表"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.typed);
+        const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
+            const SeenBox question = Try(driver, dialog, test.typed);
+            ASSERT_TRUE(question.window);
+            EXPECT_EQ(ShowBytes(question.text), ShowBytes("ディレクトリ\"" + test.made + "\"にインストールを行います。"));
+            Answer(question, IDYES);
+        });
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(test.made));
+        EXPECT_TRUE(IsDirectory(test.made));
     }
+    EXPECT_EQ(EntryNames(base + "\\ゲーム"), std::vector<std::string>{"表示"});
+    EXPECT_EQ(EntryNames(base + "\\ゲーム\\表示"), std::vector<std::string>{"ソ"});
 }
 
 TEST_F(SelectDialogTest, ReportsTooLittleFreeSpace)
@@ -275,10 +283,7 @@ TEST_F(SelectDialogTest, AStartSentWhileTheQuestionIsOpenIsIgnored)
         // Another thread presses start on another path: the question's own
         // loop dispatches the click.
         SetControlText(dialog, IDC_PATH, other);
-        automation = std::thread([&] {
-            SendMessageA(dialog, WM_COMMAND, IDC_START, 0);
-            handled = true;
-        });
+        automation = SendFromAnotherThread(dialog, WM_COMMAND, IDC_START, &handled);
         EXPECT_TRUE(WaitFor([&] { return handled.load(); }, 5000)) << "a second start ran under the question";
         Answer(question, IDYES);
     });
@@ -288,35 +293,6 @@ TEST_F(SelectDialogTest, AStartSentWhileTheQuestionIsOpenIsIgnored)
     EXPECT_EQ(std::string(InstallPath), confirmed);
     EXPECT_TRUE(IsDirectory(confirmed));
     EXPECT_FALSE(IsDirectory(other));
-}
-
-TEST_F(SelectDialogTest, ResolvesARelativePathAgainstTheSourceAndCreatesItsParents)
-{
-    const INT_PTR result = Run([](const WindowDriver& driver, HWND dialog) {
-        const SeenBox question = Try(driver, dialog, "install\\here");
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(std::string(InstallPath), source_ + "\\install\\here");
-    EXPECT_TRUE(IsDirectory(source_ + "\\install\\here"));
-}
-
-TEST_F(SelectDialogTest, CreatesShiftJisParentsWithoutSplittingTheirCharacters)
-{
-    // 表 is 95 5C and ソ is 83 5C: a byte-wise scan would cut them.
-    const std::string target = TestDir() + "\\ゲーム\\表示\\ソフト";
-    ASSERT_EQ(std::string("表ソ"), std::string("\x95\x5C\x83\x5C"));
-    const INT_PTR result = Run([&](const WindowDriver& driver, HWND dialog) {
-        const SeenBox question = Try(driver, dialog, target);
-        ASSERT_TRUE(question.window);
-        Answer(question, IDYES);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(ShowBytes(InstallPath), ShowBytes(target));
-    EXPECT_EQ(EntryNames(TestDir()), (std::vector<std::string>{"source", "ゲーム"}));
-    EXPECT_EQ(EntryNames(TestDir() + "\\ゲーム"), std::vector<std::string>{"表示"});
-    EXPECT_EQ(EntryNames(TestDir() + "\\ゲーム\\表示"), std::vector<std::string>{"ソフト"});
 }
 
 // GetFullPathNameA failing, or asking for more than the buffer holds.

@@ -70,3 +70,11 @@ int WithMainWindow(const std::function<void(const Player&)>& play)
             Click(main, IDC_EXIT);
     });
 }
+
+std::thread SendFromAnotherThread(HWND window, UINT message, WPARAM wParam, std::atomic<bool>* handled)
+{
+    return std::thread([=] {
+        SendMessageA(window, message, wParam, 0);
+        *handled = true;
+    });
+}

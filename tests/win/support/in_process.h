@@ -42,3 +42,7 @@ int RunLauncherWhileDriving(const std::function<void(const WindowDriver&)>& driv
 // The same, for a launcher whose main window shows: `play` plays it, and it
 // is closed afterwards if still open.
 int WithMainWindow(const std::function<void(const Player&)>& play);
+
+// Sends `message` to `window` from another thread, as automation tools
+// click; `handled` is set once the window has handled it.
+std::thread SendFromAnotherThread(HWND window, UINT message, WPARAM wParam, std::atomic<bool>* handled);
