@@ -138,16 +138,6 @@ Image BuildImage(const DiscPlan& plan, const std::string& volume, bool standIns,
     return builder.AddEntries(iso_image_get_root(made), plan.root) ? std::move(image) : nullptr;
 }
 
-// "YYYYMMDDhhmmss00", the volume's fixed time stamps and serial.
-std::string VolumeStamp(time_t stamp)
-{
-    char text[20];
-    struct tm utc;
-    gmtime_r(&stamp, &utc);
-    strftime(text, sizeof text, "%Y%m%d%H%M%S00", &utc);
-    return text;
-}
-
 // The image's bytes as libisofs produces them; freed, and cancelled if
 // not read to the end, when it goes.
 struct Source {
@@ -182,7 +172,8 @@ bool StartImage(IsoImage* image, const DiscSettings& settings, bool sizeOnly, So
     iso_write_opts_set_replace_timestamps(options, 2);
     iso_write_opts_set_default_timestamp(options, settings.stamp);
     iso_write_opts_set_always_gmt(options, 1);
-    std::string serial = VolumeStamp(settings.stamp);
+    // "YYYYMMDDhhmmss00", the volume's fixed time stamps and serial.
+    std::string serial = UtcText(settings.stamp, "%Y%m%d%H%M%S00");
     iso_write_opts_set_pvd_times(options, settings.stamp, settings.stamp, 0, settings.stamp, &serial[0]);
     result = iso_image_create_burn_source(image, options, &out->source);
     iso_write_opts_free(options);
@@ -283,6 +274,15 @@ bool NothingChanged(const std::vector<const DiscEntry*>& files, std::string* err
 }
 
 }  // namespace
+
+std::string UtcText(time_t stamp, const char* format)
+{
+    char text[32];
+    struct tm utc;
+    gmtime_r(&stamp, &utc);
+    strftime(text, sizeof text, format, &utc);
+    return text;
+}
 
 bool LayOutDisc(const DiscPlan& plan, const DiscSettings& settings, DiscLayout* layout, std::string* error)
 {

@@ -32,6 +32,9 @@ struct DiscLayout {
     uint64_t bytes = 0;              // the image's size
 };
 
+// `stamp` in UTC, written by strftime's `format` (at most 31 bytes).
+std::string UtcText(time_t stamp, const char* format);
+
 // Where each file of `plan` lies on the disc, and the image's size. False
 // with a message when libisofs would leave a file out of either tree or
 // name it otherwise in the Joliet tree, or reports anything of warning or

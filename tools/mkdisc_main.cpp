@@ -103,15 +103,6 @@ bool ParseDate(const std::string& text, time_t* stamp)
         Holdable(*stamp);
 }
 
-std::string DayOf(time_t stamp)
-{
-    char text[32];
-    struct tm utc;
-    gmtime_r(&stamp, &utc);
-    strftime(text, sizeof text, "%Y-%m-%d", &utc);
-    return text;
-}
-
 // Without --date, the disc's one time stamp is SOURCE_DATE_EPOCH, else the
 // folder's newest: either only if the disc can hold it.
 bool ChooseStamp(const DiscPlan& plan, time_t* stamp, std::string* error)
@@ -126,7 +117,7 @@ bool ChooseStamp(const DiscPlan& plan, time_t* stamp, std::string* error)
     *stamp = epoch && *epoch ? time_t(seconds) : plan.newest;
     if (Holdable(*stamp))
         return true;
-    *error = "the newest modification time in the folder is " + DayOf(*stamp) + ", " + plan.newestPath +
+    *error = "the newest modification time in the folder is " + UtcText(*stamp, "%Y-%m-%d") + ", " + plan.newestPath +
         "'s, which a disc cannot hold (1970-01-01 to 2155-12-31): give --date";
     return false;
 }
