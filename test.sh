@@ -78,13 +78,19 @@ if wants wine || wants wine64; then
     session=$?
 fi
 windows() {
-    if [ $session = 1 ]; then
+    case $session in
+    0) "$@" ;;
+    1)
         echo "$windows_session_why"
         [ -n "${CI:-}" ] && return 1
         echo "SKIPPED: the Windows tests need 32-bit programs to run"
         return 77
-    fi
-    [ $session = 0 ] && "$@"
+        ;;
+    *)
+        echo "no Windows session: $windows_session_why"
+        return 1
+        ;;
+    esac
 }
 
 args=("$@")
@@ -107,4 +113,5 @@ for i in "${!names[@]}"; do
     printf '  %-8s %-7s %6s  %s\n' "${names[$i]}" "${results[$i]}" "${times[$i]}" "${details[$i]}"
     [ "${results[$i]}" = FAILED ] && failed=1
 done
+[ -n "${session_32bit:-}" ] && echo "  32-bit Windows programs ran $session_32bit"
 exit $failed

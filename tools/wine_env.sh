@@ -12,10 +12,11 @@ unset LC_ALL LC_CTYPE
 # reserved guest address space.
 export QEMU_RESERVED_VA=0xf0000000
 
-# Ends the server of $WINEPREFIX, and every process of it, and waits for that.
+# Ends the server of $WINEPREFIX, and every process of it, and waits for
+# that, a minute at most.
 wine_stop() {
     "$WINESERVER" -k 2>/dev/null || true
-    "$WINESERVER" -w 2>/dev/null || true
+    timeout 60 "$WINESERVER" -w 2>/dev/null || true
 }
 
 # Copies a ready prefix. Its system folders (nine tenths of its 1.3 GB) are

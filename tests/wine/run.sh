@@ -60,14 +60,26 @@ export WINEPREFIX="$prefix" DISPLAY
 # A program that fails before it has printed a word has not run: a Wine
 # start that failed (seen, rarely, under load, without a word from Wine;
 # every program run here prints first thing). It is started once more, and
-# said. The output goes to a file, not a pipe, which Wine's services would
-# hold open until their server ends.
+# said; so is a listing of tests that failed, which is no test. A program
+# that hangs is ended here, so that its prefix and server go too: after
+# WINE_TIME_LIMIT seconds, a listing after 50 (ctest allows it 150, for
+# both tries). Wine's output, its errors too, goes to a file, not to a pipe,
+# which Wine's services would hold open until their server ends.
 output="$prefix.out"
+limit=${WINE_TIME_LIMIT:-0} listing=""
+[ "${2:-}" = --gtest_list_tests ] && limit=50 listing=1
 for attempt in 1 2; do
-    "$WINE64" "$@" >"$output"
+    timeout "$limit" "$WINE64" "$@" >"$output" 2>&1
     status=$?
-    { [ $status = 0 ] || [ -s "$output" ] || [ $attempt = 2 ]; } && break
-    echo "run.sh: $1 ended with $status before it printed anything; starting it again" >&2
+    [ $status = 0 ] || [ $attempt = 2 ] && break
+    if [ $status = 124 ]; then
+        said="did not end within $limit s"
+    elif [ ! -s "$output" ] || [ -n "$listing" ]; then
+        said="ended with $status"
+    else
+        break
+    fi
+    printf 'run.sh: %s %s; starting it again\n' "$1" "$said" >&2
     wine_stop
 done
 cat "$output"

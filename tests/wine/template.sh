@@ -10,5 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prefix.sh"
 mkdir -p "$(dirname "$template")"
 exec 9>"$template.lock"
-flock 9
-ensure_prefix "$template" >&2
+flock -w 900 9 || { echo "template.sh: $template.lock is still taken after 15 minutes" >&2; exit 1; }
+# The lock is not handed down to wineboot: a Wine process that outlived it
+# would hold the lock, and every later test would wait for it.
+ensure_prefix "$template" >&2 9>&-
