@@ -113,5 +113,5 @@ for i in "${!names[@]}"; do
     printf '  %-8s %-7s %6s  %s\n' "${names[$i]}" "${results[$i]}" "${times[$i]}" "${details[$i]}"
     [ "${results[$i]}" = FAILED ] && failed=1
 done
-[ -n "${session_32bit:-}" ] && echo "  32-bit Windows programs ran $session_32bit"
+[ -n "${session_32bit:-}" ] && echo "  32-bit Windows programs: $session_32bit"
 exit $failed

@@ -6,14 +6,11 @@
 # installs it only there). The kernel is preferred: emulated, every 32-bit
 # instruction of Wine costs many.
 #
-#   emulator.sh on       prints "native" where the kernel runs 32-bit code,
-#                        followed by the names of the binfmt_misc entries it
-#                        set aside (see below); else registers the emulator
-#                        unless it is, and prints "registered" when this
-#                        call did so; fails, saying why, where neither can
-#                        run them
+#   emulator.sh on       prints "native" where the kernel runs 32-bit code;
+#                        else registers the emulator unless it is, and
+#                        prints "registered" when this call did so; fails,
+#                        saying why, where neither can run them
 #   emulator.sh off      removes the registration
-#   emulator.sh restore NAME...  enables the entries `on` set aside
 #   emulator.sh needed   succeeds where the emulator is needed
 #
 #   WINE_EMULATE=1       the emulator even where the kernel would do
@@ -45,30 +42,9 @@ emulator_needed() {
     [ -n "${WINE_EMULATE:-}" ] || ! kernel_runs_32bit
 }
 
-# The enabled entries that would take 32-bit x86 programs from a kernel that
-# runs them itself: an emulator a package registered, or one left behind. The
-# probe above passes them by; the programs Wine starts would not.
-claims_32bit() {
-    for claim in "$binfmt"/*; do
-        case ${claim##*/} in register | status) continue ;; esac
-        grep -qx enabled "$claim" 2>/dev/null && grep -qx "offset 0" "$claim" || continue
-        magic=$(sed -n 's/^magic //p' "$claim")
-        # ELF, 32-bit, and machine 3 (x86) in bytes 18 and 19.
-        case $magic in 7f454c4601*) ;; *) continue ;; esac
-        [ "$(printf '%s' "$magic" | cut -c37-40)" = 0300 ] && echo "${claim##*/}"
-    done
-}
-
 case ${1:-} in
 off)
     [ -e "$entry" ] && echo -1 >"$entry"
-    exit 0
-    ;;
-restore)
-    shift
-    for name in "$@"; do
-        echo 1 >"$binfmt/$name"
-    done
     exit 0
     ;;
 needed)
@@ -76,17 +52,11 @@ needed)
     exit
     ;;
 on) ;;
-*) fail "usage: emulator.sh on|off|restore NAME...|needed" ;;
+*) fail "usage: emulator.sh on|off|needed" ;;
 esac
 
-# Where the kernel can, it runs them: an entry that claims them is disabled
-# until `restore`, so that "native" means what it says.
 if ! emulator_needed; then
-    set_aside=$(claims_32bit)
-    for name in $set_aside; do
-        echo 0 >"$binfmt/$name" || fail "cannot set aside the binfmt_misc entry $name, which runs 32-bit programs instead of the kernel"
-    done
-    echo native $set_aside
+    echo native
     exit 0
 fi
 [ -x "$emulator" ] || fail "this kernel cannot run 32-bit programs, and $emulator is missing (tools/deps.sh installs qemu-user-static from bookworm-backports)"
@@ -96,9 +66,9 @@ major=$("$emulator" --version | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p
 mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
     fail "this machine does not let us mount binfmt_misc, so the emulator cannot be registered"
 # An entry of another interpreter (such as an older emulator's, which the F
-# flag keeps open) is replaced; ours is enabled, had `on` set it aside.
+# flag keeps open) is replaced.
 if [ -e "$entry" ]; then
-    grep -qx "interpreter $emulator" "$entry" && echo 1 >"$entry" && exit 0
+    grep -qx "interpreter $emulator" "$entry" && exit 0
     echo -1 >"$entry"
 fi
 printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$emulator:F" \

@@ -62,14 +62,19 @@ export WINEPREFIX="$prefix" DISPLAY
 # every program run here prints first thing). It is started once more, and
 # said; so is a listing of tests that failed, which is no test. A program
 # that hangs is ended here, so that its prefix and server go too: after
-# WINE_TIME_LIMIT seconds, a listing after 50 (ctest allows it 150, for
-# both tries). Wine's output, its errors too, goes to a file, not to a pipe,
-# which Wine's services would hold open until their server ends.
-output="$prefix.out"
+# WINE_TIME_LIMIT seconds, a listing after 45 (ctest allows it 200, for
+# both tries). The output goes to files, not to pipes, which Wine's
+# services would hold open until their server ends; Wine's errors stay
+# apart from the program's words, which ctest reads for the tests' names.
+output="$prefix.out" errors="$prefix.err"
 limit=${WINE_TIME_LIMIT:-0} listing=""
-[ "${2:-}" = --gtest_list_tests ] && limit=50 listing=1
+[ "${2:-}" = --gtest_list_tests ] && limit=45 listing=1
 for attempt in 1 2; do
-    timeout "$limit" "$WINE64" "$@" >"$output" 2>&1
+    if [ "$limit" -gt 0 ]; then
+        timeout --foreground -k 10 "$limit" "$WINE64" "$@"
+    else
+        "$WINE64" "$@"
+    fi >"$output" 2>"$errors"
     status=$?
     [ $status = 0 ] || [ $attempt = 2 ] && break
     if [ $status = 124 ]; then
@@ -79,11 +84,13 @@ for attempt in 1 2; do
     else
         break
     fi
+    cat "$errors" >&2
     printf 'run.sh: %s %s; starting it again\n' "$1" "$said" >&2
     wine_stop
 done
 cat "$output"
-rm -f "$output"
+cat "$errors" >&2
+rm -f "$output" "$errors"
 wine_stop
 [ -n "$small" ] && umount "$small"
 [ -n "$cdrom" ] && unmount_cdrom "$prefix"

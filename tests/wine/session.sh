@@ -14,16 +14,16 @@
 #                           8-bit one (a palette device), the template in
 #                           WINE_TEMPLATE (build/wine-template unless set);
 #                           then a first start of a 64-bit and a 32-bit
-#                           program, and where the kernel's way fails it,
-#                           the emulator instead
+#                           program, and where the kernel's way fails the
+#                           32-bit one, the emulator instead
 #   end_windows_session     undoes what the session did: stops its X
-#                           servers by their process ids, removes a
-#                           registration it made, enables what it set aside
+#                           servers by their process ids and removes a
+#                           registration it made
 #
 # windows_session_why holds why Windows programs cannot run here, when the
 # session failed; session_32bit says how the 32-bit programs run.
 
-session_pidfiles=() session_registered="" session_set_aside="" windows_session_why="" session_32bit=""
+session_pidfiles=() session_registered="" windows_session_why="" session_32bit=""
 
 start_x() {
     local variable=$1 depth=$2 pidfile display
@@ -39,16 +39,12 @@ allow_32bit() {
         windows_session_why=$said
         return 1
     }
-    case $said in
-    native*)
-        session_set_aside="$session_set_aside${said#native}"
-        session_32bit="by the kernel${session_set_aside:+ (binfmt_misc entries set aside:$session_set_aside)}"
-        ;;
-    *)
+    if [ "$said" = native ]; then
+        session_32bit="by the kernel"
+    else
         [ "$said" = registered ] && session_registered=1
         session_32bit="under $(/usr/bin/qemu-i386 --version | head -n 1)"
-        ;;
-    esac
+    fi
     return 0
 }
 
@@ -57,9 +53,10 @@ allow_32bit() {
 # said, instead of as a test program whose listing hangs.
 first_start() {
     local said
-    said=$(WINE_TIME_LIMIT=60 tests/wine/run.sh "$1" /c echo started 2>&1)
-    case $said in *started*) return 0 ;; esac
-    windows_session_why="$1 does not start $session_32bit: $(printf '%s' "$said" | tail -n 3 | paste -sd ' ')"
+    said=$(WINE_TIME_LIMIT=60 tests/wine/run.sh "$1" /c echo started 2>&1) &&
+        case $said in *started*) return 0 ;; esac
+    windows_session_why="$1 does not start $session_32bit: $(printf '%s' "$said" | tr -d '\r' |
+        iconv -f CP932 -t UTF-8 -c | tail -n 3 | paste -sd ' ')"
     return 1
 }
 
@@ -67,13 +64,15 @@ make_template() {
     tests/wine/template.sh "$1"
 }
 
-# The template, and a first start of a 64-bit and a 32-bit program in it.
+# The template, and a first start of a 64-bit and a 32-bit program in it;
+# 2 where the 64-bit one fails, 1 where the 32-bit ones do.
 windows_ready() {
     make_template "$WINE_TEMPLATE" || {
-        windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE $session_32bit"
+        windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE with 32-bit programs $session_32bit"
         return 1
     }
-    first_start 'C:\windows\system32\cmd.exe' && first_start 'C:\windows\syswow64\cmd.exe'
+    first_start 'C:\windows\system32\cmd.exe' || return 2
+    first_start 'C:\windows\syswow64\cmd.exe'
 }
 
 windows_session() {
@@ -84,15 +83,19 @@ windows_session() {
         return 2
     }
     allow_32bit || return 1
-    windows_ready && return 0
-    case $session_32bit in "by the kernel"*) ;; *) return 2 ;; esac
-    # The kernel's way failed: the emulator, and a prefix made under it.
+    windows_ready
+    case $?,$session_32bit in
+    0,*) return 0 ;;
+    1,"by the kernel") ;;
+    *) return 2 ;;
+    esac
+    # The kernel's way failed the 32-bit programs: the emulator, and a
+    # template of its own, made under it.
     failed=$windows_session_why
     echo "$failed; trying the emulator" >&2
-    export WINE_EMULATE=1
+    export WINE_EMULATE=1 WINE_TEMPLATE="$WINE_TEMPLATE-emulated"
     tools/deps.sh wine && allow_32bit || return 1
     session_32bit="$session_32bit, since $failed"
-    rm -rf "$WINE_TEMPLATE"
     windows_ready || return 2
     windows_session_why=""
 }
@@ -105,7 +108,5 @@ end_windows_session() {
     done
     session_pidfiles=()
     [ -n "$session_registered" ] && tests/wine/emulator.sh off
-    # shellcheck disable=SC2086
-    [ -n "$session_set_aside" ] && tests/wine/emulator.sh restore $session_set_aside
-    session_registered="" session_set_aside=""
+    session_registered=""
 }
