@@ -62,5 +62,18 @@ expect "a wineboot that crashes" crashed_wineboot 2 1 \
     "wineboot made a broken prefix twice: system.reg is missing or is not a registry file"
 [ -d "$prefix" ] && fail "a broken prefix was left behind"
 
+# A Wine process that outlives wineboot (a service it started) must not
+# keep the template's lock: every later test would wait for it.
+lingering_wineboot() {
+    whole_wineboot
+    sleep 30 </dev/null >/dev/null 2>&1 &
+    echo $! >"$work/lingering"
+}
+export -f whole_wineboot lingering_wineboot
+export calls work
+WINE_WINEBOOT=lingering_wineboot "$here/template.sh" "$prefix" 2>/dev/null || fail "template.sh failed"
+flock -n "$prefix.lock" true || fail "a process that wineboot left running holds the template's lock"
+kill "$(cat "$work/lingering")"
+
 [ "$failures" = 0 ] && echo "prefix_test: passed"
 exit $((failures > 0))
