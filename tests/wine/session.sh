@@ -65,7 +65,7 @@ make_template() {
 }
 
 # The template, and a first start of a 64-bit and a 32-bit program in it;
-# 2 where the 64-bit one fails, 1 where the 32-bit ones do.
+# 2 where the 64-bit one fails, 1 where the template or the 32-bit one does.
 windows_ready() {
     make_template "$WINE_TEMPLATE" || {
         windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE with 32-bit programs $session_32bit"
