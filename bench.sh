@@ -7,8 +7,8 @@
 #            32-bit build and the 64-bit one, and the ratio of the two
 set -eu
 cd "$(dirname "$0")"
-tools/deps.sh build wine
-tools/build.sh
+cmake/deps.sh build wine
+cmake/build.sh
 for bench in build/native/bench/*_bench; do
     echo "== $(basename "$bench")"
     "$bench" --benchmark_min_time=0.2

@@ -23,8 +23,8 @@ Q3 | KRN) ;;
     ;;
 esac
 
-tools/deps.sh build wine
-tools/build.sh
+cmake/deps.sh build wine
+cmake/build.sh
 
 # The disc holds the shipping 32-bit programs; only where this machine
 # cannot run them does the demo take the 64-bit build instead.
@@ -44,10 +44,10 @@ folder="$demo/$product"
 . tests/disc/disc.sh
 disc_folder build/$build "$product" "$folder"
 # The 64-bit build's launcher goes on the demo disc on purpose.
-press_disc build/native/tools/mkdisc "$folder" "$demo/$product.iso" $([ "$build" = win32 ] || echo --allow-any-machine)
+press_disc build/native/bin/mkdisc "$folder" "$demo/$product.iso" $([ "$build" = win32 ] || echo --allow-any-machine)
 echo "pressed build/demo/$product.iso ($(stat -c %s "$demo/$product.iso") bytes)"
 
-. tools/wine_env.sh
+. tests/wine/env.sh
 . tests/wine/cdrom.sh
 export VGX_LOG="$demo/vgx.log"
 template="$demo/template-$build"

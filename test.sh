@@ -41,8 +41,8 @@ wants native && trees+=(native win32)
 wants fuzz && groups+=(fuzz) trees+=(fuzz)
 wants wine && groups+=(wine) trees+=(native win32)
 wants wine64 && groups+=(wine) trees+=(native win64)
-tools/deps.sh "${groups[@]}" || exit 1
-tools/build.sh "${trees[@]}" || { echo "build failed"; exit 1; }
+cmake/deps.sh "${groups[@]}" || exit 1
+cmake/build.sh "${trees[@]}" || { echo "build failed"; exit 1; }
 mkdir -p "$logs"
 
 names=() results=() details=() times=()

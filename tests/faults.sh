@@ -16,8 +16,8 @@ pattern=${1:-}
 logs=build/fault-logs
 started=$(date +%s)
 
-tools/deps.sh build wine || exit 1
-tools/build.sh native win32 >/dev/null || { echo "the tree does not build as it is"; exit 1; }
+cmake/deps.sh build wine || exit 1
+cmake/build.sh native win32 >/dev/null || { echo "the tree does not build as it is"; exit 1; }
 mkdir -p "$logs"
 
 backup="" seeded=""
@@ -119,7 +119,7 @@ echo
 echo "$caught of $total seeded faults caught in $(($(date +%s) - started)) s"
 echo "rebuilding the restored tree"
 clean=1
-tools/build.sh native win32 >/dev/null || { echo "FAILED   the restored tree does not build"; clean=0; }
+cmake/build.sh native win32 >/dev/null || { echo "FAILED   the restored tree does not build"; clean=0; }
 # A check that fails without its fault proves nothing, and a seed left
 # standing would be caught by the rows after it: the restored tree passes
 # every check that was run.

@@ -53,7 +53,7 @@ head -c 96 /dev/zero >"$work/sprite/zeros"
 mkdir -p "$work/lzss"
 {
     printf '\000\040\000\000\000\000\000\000\001\002\003\004'
-    "$build/../native/tools/lzss" compress "$resources/../README.md" /dev/stdout 2>/dev/null | head -c 3000
+    "$build/../native/bin/lzss" compress "$resources/../README.md" /dev/stdout 2>/dev/null | head -c 3000
 } >"$work/lzss/text"
 
 # The targets run side by side; each reports when all are done.

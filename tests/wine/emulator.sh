@@ -2,7 +2,7 @@
 # Lets this machine run the 32-bit programs. Kernels differ between machines
 # of this kind: some run 32-bit x86 code themselves; others have no 32-bit
 # syscalls, and there 32-bit Wine runs under qemu's user-mode emulator,
-# registered with binfmt_misc for 32-bit x86 programs (tools/deps.sh
+# registered with binfmt_misc for 32-bit x86 programs (cmake/deps.sh
 # installs it only there). The kernel is preferred: emulated, every 32-bit
 # instruction of Wine costs many.
 #
@@ -59,7 +59,7 @@ if ! emulator_needed; then
     echo native
     exit 0
 fi
-[ -x "$emulator" ] || fail "this kernel cannot run 32-bit programs, and $emulator is missing (tools/deps.sh installs qemu-user-static from bookworm-backports)"
+[ -x "$emulator" ] || fail "this kernel cannot run 32-bit programs, and $emulator is missing (cmake/deps.sh installs qemu-user-static from bookworm-backports)"
 major=$("$emulator" --version | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
 # 7.2 takes over a minute per process start: not a test platform.
 [ "${major:-0}" -ge 8 ] || fail "$emulator is qemu $major, which takes a minute per 32-bit process start; 8 or later is needed"

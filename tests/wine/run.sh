@@ -24,7 +24,7 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 "$here/template.sh" "$template" || exit 1
-. "$here/../../tools/wine_env.sh"
+. "$here/env.sh"
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-test.XXXXXX")
 copy_prefix "$template" "$prefix" || exit 1

@@ -94,7 +94,7 @@ windows_session() {
     failed=$windows_session_why
     echo "$failed; trying the emulator" >&2
     export WINE_EMULATE=1 WINE_TEMPLATE="$WINE_TEMPLATE-emulated"
-    tools/deps.sh wine && allow_32bit || return 1
+    cmake/deps.sh wine && allow_32bit || return 1
     session_32bit="$session_32bit, since $failed"
     windows_ready || return 2
     windows_session_why=""

@@ -6,7 +6,7 @@
 set -u
 template=$1
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../tools/wine_env.sh"
+. "$here/env.sh"
 . "$here/prefix.sh"
 mkdir -p "$(dirname "$template")"
 exec 9>"$template.lock"

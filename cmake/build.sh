@@ -5,7 +5,7 @@
 #   win32    the shipping programs and the Windows tests
 #   win64    the same, 64-bit
 #   fuzz     the libFuzzer targets (clang)
-#   tools/build.sh [TREE...]
+#   cmake/build.sh [TREE...]
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "../picture/backcg.h"
-#include "../picture/encode.h"
+#include "../../picture/backcg.h"
+#include "../../picture/encode.h"
 #include "png_io.h"
 
 namespace {

@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need, when some are
 # missing, and generates the Japanese locale (ANSI code page 932 under Wine).
 #
-#   tools/deps.sh [GROUP...]   by default all of them:
+#   cmake/deps.sh [GROUP...]   by default all of them:
 #     build   compilers (native and mingw-w64), libraries, the disc tool's
 #     fuzz    clang and its sanitizer runtimes
 #     wine    Wine, 64-bit and 32-bit, X servers, fonts, FUSE for the discs,

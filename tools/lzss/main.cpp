@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../picture/lzss.h"
+#include "../../picture/lzss.h"
 #include "cli.h"
 #include "whole_file.h"
 

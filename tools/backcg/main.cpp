@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "../picture/backcg.h"
-#include "../picture/encode.h"
-#include "../picture/rle.h"
+#include "../../picture/backcg.h"
+#include "../../picture/encode.h"
+#include "../../picture/rle.h"
 #include "cli.h"
 #include "png_io.h"
 #include "quantize.h"
