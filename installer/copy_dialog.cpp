@@ -14,13 +14,20 @@
 //   OPEN  --either cannot be opened (the source closed first)--------> end 0
 //   COPY  --a chunk read and written whole, the bar painted----------> COPY
 //   COPY  --the end of a file, the next entry passes------------------> OPEN
-//   COPY  --the end of a file and of the listing ---------------------> end 1
+//   COPY  --the end of a file and of the listing, the record written-> end 1
 //   COPY  --a read, a short write, a close or the listing fails------> end 0
 //
 // The cancel button, at any step: the question is asked while the copy
 // waits (a step that arrives meanwhile is kept); No posts the kept step
 // again and the copy goes on where it stopped; Yes releases everything and
 // ends the dialog with 0. A step that arrives after the end does nothing.
+//
+// The session's end: when Windows asks (WM_QUERYENDSESSION) the dialog
+// agrees, as the default handling does; when the session then ends
+// (WM_ENDSESSION), at any step, in the cancel question or at a failure's
+// notice, everything this install made is removed before the handler
+// returns, as for a cancel: Windows ends the process right after. An
+// install that completed was recorded before its notice, and stays.
 #include "../common/app.h"
 #include "../common/centring.h"
 #include "../common/texts.h"
@@ -35,6 +42,7 @@ enum { kChunkSize = 0x10000 };
 // block is empty (0 or NULL) whenever it is not held.
 struct CopyEngine {
     bool running;       // from the first step's post to the end
+    bool completed;     // every file copied and the record written
     bool asking;        // the cancel question is open: steps wait
     UINT deferredStep;  // the step that arrived while asking
     HANDLE find;
@@ -87,14 +95,12 @@ static void CloseFiles()
     }
 }
 
-// Every way out of the copy: the message (if any), then everything held is
-// released, then the dialog ends.
+// Every way out of the copy: everything held is released, then the message
+// (if any), then the dialog ends. Nothing is held while the player reads.
 static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
 {
     copy.running = false;
     copy.deferredStep = 0;
-    if (text)
-        Notify(dialog, text);
     FreeLockedBlock(copy.buffer);
     copy.buffer = NULL;
     CloseFiles();
@@ -102,6 +108,8 @@ static void FinishCopy(HWND dialog, const char* text, INT_PTR result)
         FindClose(copy.find);
         copy.find = NULL;
     }
+    if (text)
+        Notify(dialog, text);
     EndDialog(dialog, result);
 }
 
@@ -168,7 +176,6 @@ static void OpenFiles(HWND dialog)
     if (!JoinPath(path, sizeof path, InstallPath, "\\", copy.entry.cFileName) ||
         (copy.destination = OpenFile(path, &copy.destinationInfo, OF_CREATE)) == HFILE_ERROR) {
         copy.destination = 0;
-        CloseFiles();
         FinishCopy(dialog, kTextInstallFailed, 0);
         return;
     }
@@ -195,7 +202,13 @@ static void CopyChunk(HWND dialog)
         }
         switch (NextEntry()) {
         case kEntryFound: PostStep(dialog, WM_INSTALL_OPEN); break;
-        case kNoMoreEntries: FinishCopy(dialog, kTextInstallDone, 1); break;
+        case kNoMoreEntries:
+            // Recorded before the player is told: a session that ends at the
+            // notice keeps a complete install, and the next start finds it.
+            copy.completed = true;
+            WriteInstallRecord();
+            FinishCopy(dialog, kTextInstallDone, 1);
+            break;
         case kUnreadable: FinishCopy(dialog, kTextInstallFailed, 0); break;
         }
         return;
@@ -234,12 +247,24 @@ static void CancelCopy(HWND dialog)
         return;
     const bool cancel = Ask(dialog, kTextAbortQuestion, MB_DEFBUTTON2);
     EndCommand(&copy.asking);
+    if (!copy.running)
+        return;  // the session ended while the player was asked
     if (cancel) {
         FinishCopy(dialog, NULL, 0);
     } else if (copy.deferredStep) {
         PostMessageA(dialog, copy.deferredStep, 0, 0);
         copy.deferredStep = 0;
     }
+}
+
+// The session ends: an install that did not complete goes now, since the
+// process may be ended as soon as this returns.
+static void EndSession(HWND dialog)
+{
+    if (copy.completed)
+        return;
+    FinishCopy(dialog, NULL, 0);
+    RemoveInstallDir();
 }
 
 INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -253,6 +278,10 @@ INT_PTR CALLBACK DlgInstallProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_INSTALL_OPEN:
     case WM_INSTALL_COPY: RunStep(dialog, message); return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession(dialog);
+        return TRUE;
     }
     return FALSE;
 }

@@ -1,5 +1,5 @@
-// The install command: the directory dialog, the copy dialog, then the
-// record, or the removal of a partial install.
+// The install command: the directory dialog, then the copy dialog, which
+// records a completed install; a partial one is removed.
 #include "../common/app.h"
 #include "../common/texts.h"
 #include "internal.h"
@@ -23,7 +23,6 @@ int InstallCommand(HWND owner)
         RemoveInstallDir();  // its parents stay
         return 0;
     }
-    WriteInstallRecord();
-    IsInstalled = 1;  // for the rest of this run, even if the write failed
+    IsInstalled = 1;  // the copy dialog wrote the record; this run is installed even if that failed
     return 1;
 }

@@ -20,9 +20,11 @@ bool InitInstaller();
 // key creates it; every registry failure is silent.
 void ReadInstallRecord();
 
-// Runs the directory dialog and the copy dialog; then writes the record and
-// sets IsInstalled, or removes the partial install. Returns 1 when the
-// install completed (InstallPath names the new directory), else 0.
+// Runs the directory dialog and the copy dialog, which writes the record
+// once the last file is copied; then sets IsInstalled, or removes the
+// partial install. Returns 1 when the install completed (InstallPath names
+// the new directory), else 0. A session that ends during the copy leaves
+// nothing of it.
 int InstallCommand(HWND owner);
 
 // Asks, removes the install directory's files and the record, and clears

@@ -38,6 +38,18 @@ size_t FolderLength(const char* path, IsLeadByteFn isLeadByte)
     return root ? last + 1 : last;
 }
 
+size_t NameOffset(const char* path, IsLeadByteFn isLeadByte)
+{
+    const size_t last = LastSeparator(path, isLeadByte);
+    return last == kNoSeparator ? 0 : last + 1;
+}
+
+bool EndsInSeparator(const char* path, IsLeadByteFn isLeadByte)
+{
+    const size_t last = LastSeparator(path, isLeadByte);
+    return last != kNoSeparator && path[last + 1] == '\0';
+}
+
 void DropTrailingSeparator(char* path, IsLeadByteFn isLeadByte)
 {
     const size_t last = LastSeparator(path, isLeadByte);

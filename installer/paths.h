@@ -29,6 +29,14 @@ size_t NextSeparator(const char* path, size_t from, IsLeadByteFn isLeadByte);
 // 0 when the path has no separator.
 size_t FolderLength(const char* path, IsLeadByteFn isLeadByte);
 
+// Where the last name of a path begins: past its last separator, or 0
+// ("D:\GAMES\Q3.EXE" and "D:\Q3.EXE" give the index of "Q3.EXE").
+size_t NameOffset(const char* path, IsLeadByteFn isLeadByte);
+
+// Whether a path ends in a separator ("D:\", "C:\GAMES\"); the second
+// byte of a final double-byte character ("C:\表") is none.
+bool EndsInSeparator(const char* path, IsLeadByteFn isLeadByte);
+
 // Drops one trailing separator from a full path below a drive's root, so
 // that "C:\GAMES\Q3\" names C:\GAMES\Q3 and is not made as its own parent
 // first; a root ("C:\") keeps it. A final 0x5C that is the second byte of a

@@ -5,26 +5,36 @@
 #include "internal.h"
 #include "paths.h"
 
-// Whether InstallPath holds the engine as a file. Any attributes: the
-// player's disk may give every new file its own (compressed, encrypted, not
-// indexed).
-static bool HoldsTheEngine()
+// Whether InstallPath holds `name` as a file. Any attributes: the player's
+// disk may give every new file its own (compressed, encrypted, not indexed).
+static bool HoldsFile(const char* name)
 {
-    char engine[kPathSize];
-    if (!JoinPath(engine, sizeof engine, InstallPath, "\\", kEngineName))
+    char path[kPathSize];
+    if (!JoinPath(path, sizeof path, InstallPath, "\\", name))
         return false;
-    const DWORD attributes = GetFileAttributesA(engine);
+    const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Every install copies the disc's whole root, and so the engine and this
+// launcher's own file: either shows that InstallPath is an install. One
+// alone will do, since a virus scanner may have taken the engine since, or
+// the disc had none. A record that names a folder with neither (restored
+// or edited) names no install, and its files are not ours to delete.
+static bool HoldsAnInstall()
+{
+    if (HoldsFile(kEngineName))
+        return true;
+    char program[kPathSize];
+    const DWORD length = GetModuleFileNameA(NULL, program, sizeof program);
+    return length != 0 && length < sizeof program && HoldsFile(program + NameOffset(program, IsSystemLeadByte));
 }
 
 int UninstallCommand(HWND owner)
 {
     if (!Ask(owner, kTextUninstallQuestion, 0))
         return 0;
-    // Every install copies the disc's root, and so the engine: a record that
-    // names a folder without it (restored or edited) names no install, and
-    // its files are not ours to delete.
-    if (HoldsTheEngine())
+    if (HoldsAnInstall())
         RemoveInstallDir();
     DeleteInstallRecord();  // whatever the removal achieved
     IsInstalled = 0;

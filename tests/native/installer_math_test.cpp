@@ -94,30 +94,35 @@ TEST(NextSeparator, StepsOverDoubleByteCharactersWhoseSecondByteIsABackslash)
 // A single-byte code page, such as 1252: no byte leads a pair.
 bool NoLeadByte(uint8_t) { return false; }
 
-TEST(PathEnds, TheFolderOfAProgramAndOneTrailingSeparatorDropped)
+TEST(PathEnds, TheFolderAndNameOfAProgramAndOneTrailingSeparatorDropped)
 {
     const struct {
         const char* path;
         const char* folder;   // FolderLength's part
+        const char* name;     // from NameOffset on
+        bool endsInSeparator;
         const char* dropped;  // after DropTrailingSeparator
     } cases[] = {
-        {"D:\\Q3.EXE", "D:\\", "D:\\Q3.EXE"},  // a root keeps its separator
-        {"D:\\GAMES\\KRN.EXE", "D:\\GAMES", "D:\\GAMES\\KRN.EXE"},
-        {"\\\\server\\disc\\Q3.EXE", "\\\\server\\disc", "\\\\server\\disc\\Q3.EXE"},
-        {"\\\\?\\D:\\Q3.EXE", "\\\\?\\D:\\", "\\\\?\\D:\\Q3.EXE"},
-        {"\\\\?\\D:\\GAMES\\Q3.EXE", "\\\\?\\D:\\GAMES", "\\\\?\\D:\\GAMES\\Q3.EXE"},
-        {"\\Q3.EXE", "\\", "\\Q3.EXE"},
-        {"Q3.EXE", "", "Q3.EXE"},
-        {"C:\\GAMES\\Q3\\", "C:\\GAMES\\Q3", "C:\\GAMES\\Q3"},
-        {"C:\\GAMES\\\\", "C:\\GAMES\\", "C:\\GAMES\\"},  // one only
-        {"C:\\", "C:\\", "C:\\"},
+        {"D:\\Q3.EXE", "D:\\", "Q3.EXE", false, "D:\\Q3.EXE"},  // a root keeps its separator
+        {"D:\\GAMES\\KRN.EXE", "D:\\GAMES", "KRN.EXE", false, "D:\\GAMES\\KRN.EXE"},
+        {"\\\\server\\disc\\Q3.EXE", "\\\\server\\disc", "Q3.EXE", false, "\\\\server\\disc\\Q3.EXE"},
+        {"\\\\?\\D:\\Q3.EXE", "\\\\?\\D:\\", "Q3.EXE", false, "\\\\?\\D:\\Q3.EXE"},
+        {"\\\\?\\D:\\GAMES\\Q3.EXE", "\\\\?\\D:\\GAMES", "Q3.EXE", false, "\\\\?\\D:\\GAMES\\Q3.EXE"},
+        {"\\Q3.EXE", "\\", "Q3.EXE", false, "\\Q3.EXE"},
+        {"Q3.EXE", "", "Q3.EXE", false, "Q3.EXE"},
+        {"C:\\GAMES\\Q3\\", "C:\\GAMES\\Q3", "", true, "C:\\GAMES\\Q3"},
+        {"C:\\GAMES\\\\", "C:\\GAMES\\", "", true, "C:\\GAMES\\"},  // one only
+        {"C:\\", "C:\\", "", true, "C:\\"},
         // 表 is 95 5C: a path ending in it ends in no separator.
-        {"C:\\\x95\x5C", "C:\\", "C:\\\x95\x5C"},
-        {"C:\\\x95\x5C\\", "C:\\\x95\x5C", "C:\\\x95\x5C"},
-        {"D:\\\x95\x5C\\Q3.EXE", "D:\\\x95\x5C", "D:\\\x95\x5C\\Q3.EXE"},
+        {"C:\\\x95\x5C", "C:\\", "\x95\x5C", false, "C:\\\x95\x5C"},
+        {"C:\\\x95\x5C\\", "C:\\\x95\x5C", "", true, "C:\\\x95\x5C"},
+        {"D:\\\x95\x5C\\Q3.EXE", "D:\\\x95\x5C", "Q3.EXE", false, "D:\\\x95\x5C\\Q3.EXE"},
+        {"D:\\GAMES\\\x83\x5C", "D:\\GAMES", "\x83\x5C", false, "D:\\GAMES\\\x83\x5C"},  // ソ
     };
     for (const auto& test : cases) {
         EXPECT_EQ(std::string(test.path, FolderLength(test.path, IsCp932LeadByte)), test.folder) << test.path;
+        EXPECT_STREQ(test.path + NameOffset(test.path, IsCp932LeadByte), test.name) << test.path;
+        EXPECT_EQ(EndsInSeparator(test.path, IsCp932LeadByte), test.endsInSeparator) << test.path;
         std::string path = test.path;
         DropTrailingSeparator(&path[0], IsCp932LeadByte);
         EXPECT_EQ(path.c_str(), std::string(test.dropped)) << test.path;

@@ -140,7 +140,8 @@ TEST_P(LauncherTest, PlayStartsTheEngineOrNamesTheOneMissingAndEnds)
 // installs its own disc, never that folder.
 TEST_P(LauncherTest, StartedFromAnotherFolderItPlaysAndInstallsItsOwnDisc)
 {
-    const std::string disc = MakeDisc(product(), true);
+    // 表 ends in 0x5C, the backslash's byte: the disc's folder is still one.
+    const std::string disc = MakeDisc(product(), true, "\x95\x5C");
     WriteBytes(disc + "\\DATA.DAT", std::string(300000, 'd'));
     const std::string elsewhere = TestDir() + "\\elsewhere";
     FreshDir(elsewhere);
@@ -253,7 +254,10 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
         EXPECT_EQ(Record(product()), proposed + std::string(1, '\0'));
         EXPECT_TRUE(run.EndsQuietly(IDC_EXIT));
     }
-    // A second start finds the record; uninstall removes the copy.
+    // A second start finds the record; uninstall removes the copy, even
+    // without the engine (a virus scanner's quarantine took it): the
+    // launcher's own copy shows that this is an install.
+    ASSERT_TRUE(DeleteFileA((proposed + "\\VGX.EXE").c_str()));
     Launch run(product(), disc);
     ASSERT_TRUE(run.ShowsMain());
     EXPECT_TRUE(run.Play().Uninstall(IDYES));
@@ -266,17 +270,18 @@ TEST_P(LauncherTest, InstallsIntoTheProposedDirectoryPlaysItAndUninstalls)
 
 // A record that names no install: a damaged one that the system resolves
 // to the drive's root, however it is spelt, or a folder that never was an
-// install (restored or edited), which lacks the engine file every install
-// copies.
+// install (restored or edited), which lacks both the engine and the
+// launcher that every install copies.
 // Uninstall forgets it and deletes nothing.
 TEST_P(LauncherTest, UninstallOfARecordNamingNoInstallDeletesNothing)
 {
     const std::string documents = TestDir() + "\\documents";
     FreshDir(documents);
-    CreateDirectoryA((documents + "\\VGX.EXE").c_str(), NULL);  // a folder is no engine
+    // Folders of their names are no engine and no launcher.
+    CreateDirectoryA((documents + "\\VGX.EXE").c_str(), NULL);
+    CreateDirectoryA((documents + "\\" + product().exe).c_str(), NULL);
     // The root holds an engine: the root guard alone keeps its files.
-    const std::string canaries[] = {"C:\\CANARY.TXT", "C:\\VGX.EXE", documents + "\\LETTER.TXT",
-                                    documents + "\\" + product().exe};
+    const std::string canaries[] = {"C:\\CANARY.TXT", "C:\\VGX.EXE", documents + "\\LETTER.TXT"};
     for (const std::string& canary : canaries)
         ASSERT_TRUE(WriteBytes(canary, "keep"));
     const std::string disc = MakeDisc(product(), false);
@@ -294,6 +299,65 @@ TEST_P(LauncherTest, UninstallOfARecordNamingNoInstallDeletesNothing)
     }
     DeleteFileA(canaries[0].c_str());
     DeleteFileA(canaries[1].c_str());
+}
+
+// Windows ends the session (a restart for updates, a logoff) at each moment
+// of an install: the launcher lets it end, and an install that did not
+// complete leaves nothing, while one that did is whole and recorded.
+TEST_P(LauncherTest, TheSessionEndingDuringAnInstallLeavesAllOrNothing)
+{
+    enum Moment { kCopying, kCancelQuestion, kFailureNotice, kDoneNotice };
+    const struct {
+        const char* what;
+        Moment moment;
+    } cases[] = {
+        {"during the copy", kCopying},
+        {"at the cancel question", kCancelQuestion},
+        {"at the notice of a failed copy", kFailureNotice},
+        {"at the notice of a completed copy", kDoneNotice},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        SetUp();
+        const std::string disc = MakeDisc(product(), true);
+        // Copied first (Wine lists names in order), over hundreds of steps.
+        ASSERT_TRUE(WriteBytes(disc + "\\BIG.DAT", std::string(32 << 20, 'b')));
+        ASSERT_TRUE(WriteBytes(disc + "\\ZZ.DAT", "last"));
+        // Held open alone, the last file cannot be opened by the copy.
+        HANDLE held = test.moment == kFailureNotice
+            ? CreateFileA((disc + "\\ZZ.DAT").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
+            : INVALID_HANDLE_VALUE;
+        const std::string parent = TestDir() + "\\games", target = parent + "\\installed";
+        Launch run(product(), disc);
+        ASSERT_TRUE(run.ShowsMain());
+        ASSERT_TRUE(run.Play().ChooseDirectory(target));
+        if (test.moment == kCopying || test.moment == kCancelQuestion) {
+            HWND copying = run.Driver().WaitForDialog(IDC_PROGRESS);
+            ASSERT_TRUE(copying);
+            ASSERT_TRUE(WaitFor([&] { return Exists(target + "\\BIG.DAT"); }));
+            if (test.moment == kCancelQuestion) {
+                Click(copying, IDC_CANCEL);
+                ASSERT_TRUE(run.Driver().WaitForMessageBox().text == kTextAbortQuestion);
+            }
+        } else {
+            const SeenBox box = run.Driver().WaitForMessageBox();
+            ASSERT_TRUE(IsNotice(box, test.moment == kDoneNotice ? kTextInstallDone : kTextInstallFailed,
+                                 product().title));
+        }
+        EXPECT_TRUE(run.EndSession());
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        if (test.moment == kDoneNotice) {
+            EXPECT_EQ(PlainFiles(target), PlainFiles(disc));
+            EXPECT_TRUE(ReadBytes(target + "\\BIG.DAT") == ReadBytes(disc + "\\BIG.DAT"));
+            EXPECT_EQ(Record(product()), target + std::string(1, '\0'));
+        } else {
+            EXPECT_EQ(EntryNames(target), std::vector<std::string>()) << "the install was left behind";
+            EXPECT_FALSE(Exists(target));
+            EXPECT_TRUE(IsDirectory(parent)) << "the parent made for it stays, as after a cancel";
+            EXPECT_EQ(Record(product()), "(none)");
+        }
+    }
 }
 
 RUN_ONCE_PER_PRODUCT(LauncherTest);

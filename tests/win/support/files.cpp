@@ -1,13 +1,15 @@
 #include "files.h"
 
+#include "../../../common/app.h"
 #include "../../../installer/install_math.h"
+#include "../../../installer/paths.h"
 
 // Read as the program loads, before any test replaces GetModuleFileNameA.
 static const std::string exeDir = [] {
     char path[MAX_PATH];
     GetModuleFileNameA(NULL, path, sizeof path);
-    const std::string program = path;
-    return program.substr(0, program.find_last_of('\\'));
+    const size_t name = NameOffset(path, IsSystemLeadByte);
+    return std::string(path, name > 0 ? name - 1 : 0);
 }();
 
 std::string ExeDir() { return exeDir; }
@@ -36,7 +38,8 @@ void RemoveTree(const std::string& path)
 void FreshDir(const std::string& path)
 {
     RemoveTree(path);
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+    for (size_t at = NextSeparator(path.c_str(), 3, IsSystemLeadByte); at != kNoSeparator;
+         at = NextSeparator(path.c_str(), at + 1, IsSystemLeadByte))
         CreateDirectoryA(path.substr(0, at).c_str(), NULL);
     CreateDirectoryA(path.c_str(), NULL);
 }
@@ -100,7 +103,7 @@ bool IsDirectory(const std::string& path)
 
 bool CopyInto(const std::string& file, const std::string& dir)
 {
-    const std::string name = file.substr(file.find_last_of('\\') + 1);
+    const std::string name = file.substr(NameOffset(file.c_str(), IsSystemLeadByte));
     return CopyFileA(file.c_str(), (dir + "\\" + name).c_str(), FALSE) != FALSE;
 }
 

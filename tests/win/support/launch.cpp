@@ -1,10 +1,14 @@
 #include "launch.h"
 
 #include <cstdlib>
+#include <vector>
 
+#include "../../../common/app.h"
 #include "../../../installer/install_math.h"
+#include "../../../installer/paths.h"
 #include "../../../resources/ids.h"
 #include "files.h"
+#include "windows_text.h"
 
 std::string TestDir()
 {
@@ -59,7 +63,7 @@ std::string SizeText(const std::string& dir)
 {
     uint32_t bytes = 0;  // modulo 2^32, as the dialog sums
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + (dir.back() == '\\' ? "*.*" : "\\*.*")).c_str(), &entry);
+    HANDLE find = FindFirstFileA((dir + (EndsInSeparator(dir.c_str(), IsSystemLeadByte) ? "*.*" : "\\*.*")).c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do
             bytes += entry.nFileSizeLow;
@@ -75,7 +79,7 @@ std::string SizeText(const std::string& dir)
 Launch::Launch(const Product& product, const std::string& disc, const std::string& current)
 {
     SetEnvironmentVariableA("VGX_LOG", EngineLogPath().c_str());
-    const std::string program = disc + (disc.back() == '\\' ? "" : "\\") + product.exe;
+    const std::string program = disc + (EndsInSeparator(disc.c_str(), IsSystemLeadByte) ? "" : "\\") + product.exe;
     const std::string directory = current.empty() ? disc : current;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -127,4 +131,44 @@ DWORD Launch::WaitForExit(DWORD timeoutMs)
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;
+}
+
+// The top-level windows of one process.
+struct ProcessWindows {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK AddProcessWindow(HWND window, LPARAM lParam)
+{
+    ProcessWindows* windows = (ProcessWindows*)lParam;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == windows->processId)
+        windows->found.push_back(window);
+    return TRUE;
+}
+
+::testing::AssertionResult Launch::EndSession()
+{
+    ProcessWindows windows{process_.dwProcessId, {}};
+    EnumWindows(AddProcessWindow, (LPARAM)&windows);
+    HWND refused = NULL;
+    for (HWND window : windows.found) {
+        DWORD_PTR agreed = FALSE;
+        if (SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWaitMs, &agreed) && !agreed) {
+            refused = window;
+            break;
+        }
+    }
+    for (HWND window : windows.found) {
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(window, WM_ENDSESSION, refused == NULL, 0, SMTO_NORMAL, kWaitMs, &ignored);
+    }
+    if (refused)
+        return ::testing::AssertionFailure() << "window " << refused << " (" << ShowBytes(WindowText(refused))
+                                             << ") would not let the session end";
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, kWaitMs);
+    return ::testing::AssertionSuccess();
 }

@@ -57,6 +57,10 @@ public:
     ::testing::AssertionResult EndsQuietly(int button);
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = kWaitMs);
+    // Ends the session as Windows does: WM_QUERYENDSESSION to each top-level
+    // window of the launcher, then WM_ENDSESSION to each with the outcome,
+    // then the process is ended. A failure says which window refused.
+    ::testing::AssertionResult EndSession();
 
 private:
     PROCESS_INFORMATION process_ = {};
