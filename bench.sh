@@ -7,7 +7,7 @@
 #            32-bit build and the 64-bit one, and the ratio of the two
 set -eu
 cd "$(dirname "$0")"
-cmake/deps.sh build wine
+cmake/deps.sh build wine wine32
 cmake/build.sh
 for bench in build/native/bench/*_bench; do
     echo "== $(basename "$bench")"

@@ -17,7 +17,11 @@
 #   FUZZ_SECONDS=N   how long each fuzz target runs (default 20)
 #   WINE_EMULATE=1   32-bit programs under the emulator even where the
 #                    kernel runs them itself
-#   CI=true          a capability the tests need and lack fails them
+#   CI=true          a capability or package the tests need and lack fails
+#                    them; a local run skips them
+#
+# What cannot be installed stops only the stages that need it: each of
+# those is not run, its summary line saying why, and every other one runs.
 set -u
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -35,15 +39,37 @@ done
 [ ${#stages[@]} -gt 0 ] || stages=(native fuzz wine wine64)
 wants() { [[ " ${stages[*]} " == *" $1 "* ]]; }
 
-# What the stages need installed and built.
-groups=(build) trees=()
-wants native && trees+=(native win32)
-wants fuzz && groups+=(fuzz) trees+=(fuzz)
-wants wine && groups+=(wine) trees+=(native win32)
-wants wine64 && groups+=(wine) trees+=(native win64)
-cmake/deps.sh "${groups[@]}" || exit 1
-cmake/build.sh "${trees[@]}" || { echo "build failed"; exit 1; }
+# What each stage needs: cmake/deps.sh's groups, and the trees it runs on.
+declare -A needs=([native]="build" [fuzz]="build fuzz" [wine]="build wine wine32" [wine64]="build wine")
+declare -A trees=([native]="native win32" [fuzz]="fuzz" [wine]="native win32" [wine64]="native win64")
 mkdir -p "$logs"
+
+# What can be installed is; deps.sh names each group that cannot be, and a
+# deps.sh that failed without naming one leaves nothing to build with.
+lacking="$logs/lacking-packages"
+# shellcheck disable=SC2046
+DEPS_LACKING=$lacking cmake/deps.sh $(for stage in "${stages[@]}"; do echo "${needs[$stage]}"; done) ||
+    [ -s "$lacking" ] || printf 'build\tcmake/deps.sh failed\n' >"$lacking"
+
+# Why a stage cannot run: the first group it needs that could not be
+# installed, or a tree of its that did not build. A local run skips a stage
+# that lacks packages of its own; without the build group nothing can be
+# tested, and that fails.
+declare -A why=() skippable=() built=()
+for stage in "${stages[@]}"; do
+    for group in ${needs[$stage]}; do
+        why[$stage]=$(awk -F '\t' -v group="$group" '$1 == group { print $2; exit }' "$lacking")
+        [ -n "${why[$stage]}" ] || continue
+        [ "$group" = build ] || skippable[$stage]=1
+        break
+    done
+    for tree in ${trees[$stage]}; do
+        [ -z "${why[$stage]}" ] || break
+        [ -n "${built[$tree]:-}" ] || { cmake/build.sh "$tree"; built[$tree]=$?; }
+        [ "${built[$tree]}" = 0 ] || why[$stage]="the build of build/$tree failed"
+    done
+done
+runs() { wants "$1" && [ -z "${why[$1]}" ]; }
 
 names=() results=() details=() times=()
 record() {  # record NAME LOG STATUS SECONDS [NOTE]: a stage's outcome for the summary
@@ -56,22 +82,36 @@ record() {  # record NAME LOG STATUS SECONDS [NOTE]: a stage's outcome for the s
     *) results+=("FAILED") ;;
     esac
     skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$2" | paste -sd ' ')
-    details+=("$(grep -E 'tests passed|Done [0-9]+ runs|SKIPPED' "$2" | tail -n 1)${5:+  $5}${skipped:+
+    details+=("$(grep -E 'tests passed|Done [0-9]+ runs|SKIPPED|^FAILED: ' "$2" | tail -n 1)${5:+  $5}${skipped:+
            skipped: $skipped}")
 }
-stage() {  # stage NAME NOTE COMMAND...: runs a stage, keeps its log and its outcome
+stage() {  # stage NAME NOTE COMMAND...: runs a stage, or says why it cannot; keeps its log and its outcome
     local name=$1 note=$2 log="$logs/$1.log" began
     shift 2
+    [ -z "${why[$name]}" ] || { note="" && set -- not_run "${why[$name]}" "${skippable[$name]:-}"; }
     began=$(date +%s)
     echo "== $name"
     "$@" 2>&1 | tee "$log"
     record "$name" "$log" "${PIPESTATUS[0]}" "$(($(date +%s) - began))" "$note"
 }
 
+# A stage that cannot run says why in one line: SKIPPED where a local run
+# may skip it, else FAILED.
+not_run() {
+    if [ -n "$2" ] && [ -z "${CI:-}" ]; then
+        echo "SKIPPED: $1"
+        return 77
+    fi
+    echo "FAILED: $1"
+    return 1
+}
+
 # The Windows session, for the Wine stages only. Where its programs cannot
-# run, a local run says why and skips them; CI fails.
+# run, a local run says why and skips them; CI fails. The 32-bit programs
+# are set up and started first only for the wine stage.
 session=0
-if wants wine || wants wine64; then
+if runs wine || runs wine64; then
+    runs wine || export WINE_64_ONLY=1
     . tests/wine/session.sh
     trap end_windows_session EXIT
     windows_session

@@ -5,47 +5,117 @@
 #   cmake/deps.sh [GROUP...]   by default all of them:
 #     build   compilers (native and mingw-w64), libraries, the disc tool's
 #     fuzz    clang and its sanitizer runtimes
-#     wine    Wine, 64-bit and 32-bit, X servers, fonts, FUSE for the discs,
-#             and the emulator where the kernel cannot run 32-bit code
+#     wine    64-bit Wine, X servers, fonts, the Japanese locale, FUSE for
+#             the discs
+#     wine32  32-bit Wine, and the emulator where the kernel cannot run
+#             32-bit code
+#
+# Each group is installed on its own, so that one whose packages cannot be
+# had stops only what needs it. What passes with time (a failed fetch, a
+# mirror in mid-sync, another apt holding the lock) is tried again, three
+# times in all, DEPS_RETRY_PAUSE seconds apart (25). An update that still
+# fails is said, and the packages come from the indexes there are. A group
+# that cannot be installed is said in one line with apt's most telling one;
+# the exit status is then 1, and with DEPS_LACKING=FILE each such group is
+# written there as "GROUP<TAB>REASON". The machine's archive sources are not
+# changed to get around an archive's state: that is said, to try later.
 #
 # Kernels differ between machines of this kind: where the kernel has no
 # 32-bit syscalls, 32-bit Wine runs under qemu's user-mode emulator.
 # Bookworm's own qemu takes over a minute per process start, the one of
 # bookworm-backports under a second, so that is the one installed, from the
-# same archive the machine already uses. Where it cannot be had, the rest is
-# still installed and tests/wine/emulator.sh says what is missing.
+# same archive the machine already uses.
 set -eu
 export DEBIAN_FRONTEND=noninteractive
 here=$(cd "$(dirname "$0")" && pwd)
-groups=" ${*:-build fuzz wine} "
+[ -z "${DEPS_LACKING:-}" ] || : >"$DEPS_LACKING"
+groups=" ${*:-build fuzz wine wine32} "
 wants() { case $groups in *" $1 "*) return 0 ;; *) return 1 ;; esac }
 for group in $groups; do
-    case $group in build | fuzz | wine) ;; *) echo "deps.sh: no group $group" >&2 && exit 2 ;; esac
+    case $group in build | fuzz | wine | wine32) ;; *) echo "deps.sh: no group $group" >&2 && exit 2 ;; esac
 done
 
-packages="cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev pkg-config libisofs-dev genisoimage
-    python3-pefile locales"
-wants fuzz && packages="$packages clang libclang-rt-14-dev"
-wants wine && packages="$packages wine wine64 fonts-wine xvfb fonts-ipafont-gothic imagemagick fuseiso wine32:i386"
+packages_of() {
+    case $1 in
+    build) echo cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev pkg-config libisofs-dev \
+        genisoimage python3-pefile ;;
+    fuzz) echo clang libclang-rt-14-dev ;;
+    wine) echo wine wine64 fonts-wine xvfb fonts-ipafont-gothic imagemagick fuseiso locales ;;
+    wine32) echo wine32:i386 ;;
+    esac
+}
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
-updated=""
-update() { [ -n "$updated" ] || { apt-get update -qq && updated=1; }; }
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# apt's most telling line in $log: a broken dependency rather than the error
+# that sums such lines up, else the first error, else the last line; an
+# archive's address is cut to the file's place in it.
+apt_said() {
+    { grep -m 1 -E '^ +[^ ]+ : [A-Za-z-]+: ' "$log" || grep -m 1 '^E: ' "$log" || grep . "$log" | tail -n 1; } |
+        sed -E 's/^ +//; s/^E: //; s# [a-z]+://[^ ]*/dists/# #; s# [a-z]+://[^ ]*/# #; s/ *\[IP: [^]]*\]//; s/  +/ /g'
+}
+# apt-get, its output kept in $log; tried again where it failed for what
+# passes with time.
+apt_get() {
+    try=1
+    while ! apt-get "$@" >"$log" 2>&1; do
+        said=$(apt_said)
+        case $said in
+        *"Failed to fetch"* | *"Hash Sum mismatch"* | *"Connection failed"* | *"Connection reset"* | \
+            *"Could not connect"* | *"Temporary failure resolving"* | *"Could not resolve"* | \
+            *"Could not get lock"* | *"Unable to lock"* | *"Unable to acquire"*) ;;
+        *) return 1 ;;
+        esac
+        [ "$try" -lt 3 ] || return 1
+        try=$((try + 1))
+        echo "deps.sh: apt-get $1 failed ($said); trying again in ${DEPS_RETRY_PAUSE:-25} s ($try of 3)" >&2
+        sleep "${DEPS_RETRY_PAUSE:-25}"
+    done
+}
 
-if wants wine && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    updated=""
-fi
-missing=""
-for package in $packages; do
-    installed "$package" || missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-    echo "installing:$missing"
+# The indexes are updated before the first install (and again once a source
+# is added). stale names those that did not match their archive's list of
+# them (a mirror in mid-sync), for the reasons given.
+updated="" stale=""
+update() {
+    [ -z "$updated" ] || return 0
+    updated=1
+    apt_get update -qq && return 0
+    stale=$(sed -n -E '/unexpected size|Hash Sum mismatch|Mirror sync/ s#^E: Failed to fetch [a-z]+://[^ ]*/dists/([^ ]*)/[^/ ]* .*#\1#p' \
+        "$log" | sort -u | paste -sd ' ')
+    echo "deps.sh: apt-get update failed ($(apt_said)); installing from the indexes there are" >&2
+}
+
+lacking=""
+# install_group GROUP PACKAGES [OPTION...]: installs them, or says in one
+# line why they cannot be, and notes the group as lacking.
+install_group() {
+    group=$1 packages=$2
+    shift 2
+    echo "installing:$packages"
     update
     # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    apt_get install -y -qq --no-install-recommends "$@" $packages && return 0
+    reason="cannot install$packages: $(apt_said)"
+    [ -z "$stale" ] || reason="$reason; the archive is in an inconsistent state ($stale failed to download): try again later"
+    echo "deps.sh: $reason" >&2
+    lacking="$lacking $group "
+    [ -z "${DEPS_LACKING:-}" ] || printf '%s\t%s\n' "$group" "$reason" >>"$DEPS_LACKING"
+}
+has() { wants "$1" && case $lacking in *" $1 "*) return 1 ;; *) return 0 ;; esac }
+
+if wants wine32 && ! installed wine32:i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
 fi
+for group in build fuzz wine wine32; do
+    wants "$group" || continue
+    missing=""
+    for package in $(packages_of "$group"); do
+        installed "$package" || missing="$missing $package"
+    done
+    [ -z "$missing" ] || install_group "$group" "$missing"
+done
 
 # qemu 8 or later, and only where the kernel cannot run 32-bit code: 7.2
 # spends a minute per process start probing the address space in 64 KiB
@@ -54,7 +124,7 @@ current_emulator() {
     major=$(qemu-i386 --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
     [ -n "$major" ] && [ "$major" -ge 8 ]
 }
-if wants wine && "$here/../tests/wine/emulator.sh" needed && ! current_emulator; then
+if has wine32 && "$here/../tests/wine/emulator.sh" needed && ! current_emulator; then
     backports=/etc/apt/sources.list.d/bookworm-backports.sources
     if [ ! -f "$backports" ]; then
         # The archive of the machine's own bookworm entry.
@@ -67,13 +137,13 @@ if wants wine && "$here/../tests/wine/emulator.sh" needed && ! current_emulator;
             updated=""
         fi
     fi
-    echo "installing qemu-user-static from bookworm-backports: this kernel cannot run 32-bit programs"
-    { update && apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null; } ||
-        echo "deps.sh: cannot install a current qemu-user-static; the 32-bit programs cannot run here" >&2
+    echo "this kernel cannot run 32-bit programs: the emulator comes from bookworm-backports"
+    install_group wine32 " qemu-user-static" -t bookworm-backports
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+if has wine && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
     sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
     grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
     locale-gen >/dev/null
 fi
+[ -z "$lacking" ]

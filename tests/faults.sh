@@ -16,7 +16,7 @@ pattern=${1:-}
 logs=build/fault-logs
 started=$(date +%s)
 
-cmake/deps.sh build wine || exit 1
+cmake/deps.sh build wine wine32 || exit 1
 cmake/build.sh native win32 >/dev/null || { echo "the tree does not build as it is"; exit 1; }
 mkdir -p "$logs"
 

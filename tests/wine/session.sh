@@ -15,7 +15,8 @@
 #                           WINE_TEMPLATE (build/wine-template unless set);
 #                           then a first start of a 64-bit and a 32-bit
 #                           program, and where the kernel's way fails the
-#                           32-bit one, the emulator instead
+#                           32-bit one, the emulator instead; with
+#                           WINE_64_ONLY=1, the 64-bit programs alone
 #   end_windows_session     undoes what the session did: stops its X
 #                           servers by their process ids and removes a
 #                           registration it made
@@ -64,15 +65,16 @@ make_template() {
     tests/wine/template.sh "$1"
 }
 
-# The template, and a first start of a 64-bit and a 32-bit program in it;
-# 2 where the 64-bit one fails, 1 where the template or the 32-bit one does.
+# The template, and a first start of a 64-bit and (unless WINE_64_ONLY) a
+# 32-bit program in it; 2 where the 64-bit one fails, 1 where the template
+# or the 32-bit one does.
 windows_ready() {
     make_template "$WINE_TEMPLATE" || {
-        windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE with 32-bit programs $session_32bit"
+        windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE${session_32bit:+ with 32-bit programs $session_32bit}"
         return 1
     }
     first_start 'C:\windows\system32\cmd.exe' || return 2
-    first_start 'C:\windows\syswow64\cmd.exe'
+    [ -n "${WINE_64_ONLY:-}" ] || first_start 'C:\windows\syswow64\cmd.exe'
 }
 
 windows_session() {
@@ -82,6 +84,10 @@ windows_session() {
         windows_session_why="cannot start Xvfb"
         return 2
     }
+    if [ -n "${WINE_64_ONLY:-}" ]; then
+        windows_ready || return 2
+        return 0
+    fi
     allow_32bit || return 1
     windows_ready
     case $?,$session_32bit in
@@ -94,7 +100,7 @@ windows_session() {
     failed=$windows_session_why
     echo "$failed; trying the emulator" >&2
     export WINE_EMULATE=1 WINE_TEMPLATE="$WINE_TEMPLATE-emulated"
-    cmake/deps.sh wine && allow_32bit || return 1
+    cmake/deps.sh wine32 && allow_32bit || return 1
     session_32bit="$session_32bit, since $failed"
     windows_ready || return 2
     windows_session_why=""
