@@ -72,6 +72,12 @@ void LzssBegin(LzssStream* stream, uint8_t* output);
 // reach nothing outside them.
 void LzssBeginBounded(LzssStream* stream, uint8_t* buffer, size_t size);
 
+// The bounds of the format, which let a caller refuse a stream before it
+// allocates its output: the longest stream that decodes to `size` bytes,
+// and the most that a stream of `length` bytes decodes to.
+uint64_t LzssLongestStream(uint64_t size);
+uint64_t LzssMostDecoded(uint64_t length);
+
 // Compresses `size` bytes: greedy matching with a one-step look-ahead over
 // hash chains, distances up to 4,095, lengths up to 16, references only
 // where they are shorter than the literals they replace.

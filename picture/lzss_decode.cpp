@@ -117,3 +117,17 @@ void LzssBeginBounded(LzssStream* stream, uint8_t* buffer, size_t size)
     stream->outputStart = buffer;
     stream->outputEnd = buffer + size;
 }
+
+// Every byte a reference of one (two bytes each), a flag byte per 8 of
+// them, and at the end a flag byte and the first byte of a reference that
+// add nothing.
+uint64_t LzssLongestStream(uint64_t size) { return 2 * size + size / 8 + 2; }
+
+// A flag byte and 8 references of 16 bytes in every 17 bytes; of the rest, a
+// flag byte, a reference in each two bytes after it and a literal in a last
+// odd one.
+uint64_t LzssMostDecoded(uint64_t length)
+{
+    const uint64_t rest = length % 17;
+    return length / 17 * 128 + (rest > 0 ? (rest - 1) / 2 * 16 + (rest - 1) % 2 : 0);
+}

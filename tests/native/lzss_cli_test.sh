@@ -12,7 +12,9 @@ trap 'rm -rf "$work"' EXIT
 for i in $(seq 1 2000); do echo "line $i: the engine reads this text $((i % 7)) times"; done >"$work/text"
 head -c 300000 "$lzss" >"$work/binary"
 : >"$work/empty"
-for name in text binary empty; do
+printf 'q' >"$work/one"                          # a literal after its flag
+head -c 17 /dev/zero | tr '\0' 'r' >"$work/run"  # a reference of 16 and a literal
+for name in text binary empty one run; do
     size=$(stat -c %s "$work/$name")
     "$lzss" compress "$work/$name" "$work/$name.lz" || fail "compress $name"
     for chunk in 1 3 4096 ""; do

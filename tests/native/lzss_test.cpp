@@ -260,6 +260,44 @@ TEST(LzssCompress, RoundTripsInAnyChunking)
     ExpectChunkingChangesNothing(LzssCompress(text.data(), text.size()), text);
 }
 
+// The packer and the format's bounds, proven against each other where that
+// is cheap: every stream packed lies within the longest of its size and
+// unpacks, bounded, from a length that can yield it. Every size up to 300
+// of four kinds of data, every one-byte file, and runs of one byte of every
+// length up to 1,100, around each multiple of 4,096 up to 65,538, and of
+// 1,000,001.
+TEST(LzssCompress, EveryPackedStreamKeepsToTheFormatsBounds)
+{
+    auto check = [](const Bytes& data) {
+        const Bytes stream = LzssCompress(data.data(), data.size());
+        const Decoded decoded = Decode(stream, stream.size() + 1, data.size(), true);
+        return stream.size() <= LzssLongestStream(data.size()) && LzssMostDecoded(stream.size()) >= data.size() &&
+            decoded.error == LzssError::None && decoded.made == data;
+    };
+    const Bytes kinds[] = {Redundant(300, 256), Redundant(300, 2), Prose(300), Bytes(300, 'x')};
+    for (const Bytes& kind : kinds)
+        for (size_t size = 0; size <= kind.size(); ++size)
+            ASSERT_TRUE(check(Bytes(kind.begin(), kind.begin() + size))) << size << " bytes of kind " << &kind - kinds;
+    for (int value = 0; value < 256; ++value)
+        ASSERT_TRUE(check(Bytes(1, uint8_t(value)))) << "the byte " << value;
+    std::vector<size_t> runs;
+    for (size_t length = 1; length <= 1100; ++length)
+        runs.push_back(length);
+    for (size_t multiple = 4096; multiple <= 65536; multiple += 4096)
+        for (size_t length = multiple - 2; length <= multiple + 2; ++length)
+            runs.push_back(length);
+    runs.push_back(1000001);
+    for (size_t length : runs)
+        ASSERT_TRUE(check(Bytes(length, 'r'))) << "a run of " << length;
+    // The bounds are tight: a stream of one flag and eight references of 16
+    // in each 17 bytes, and a literal in a last odd byte, is the most.
+    EXPECT_EQ(LzssMostDecoded(0), 0u);
+    EXPECT_EQ(LzssMostDecoded(2), 1u);
+    EXPECT_EQ(LzssMostDecoded(17), 128u);
+    EXPECT_EQ(LzssMostDecoded(19), 129u);
+    EXPECT_EQ(LzssMostDecoded(20), 144u);
+}
+
 TEST(LzssBounded, StopsAtAReferenceBeforeTheStartWithNothingWritten)
 {
     for (size_t chunk : {1, 2, 100}) {

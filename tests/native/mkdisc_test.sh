@@ -48,6 +48,14 @@ for want in $'表示.DAT\t__.DAT\t16' $'SAVE\\SLOT1.DAT\tSAVE/SLOT1.DAT\t12' $'M
     grep -qF "$want" <<<"$dry" || fail "the dry run lacks '$want': $dry"
 done
 ls -A "$work" | cmp -s - "$work/before" || fail "the dry run wrote something"
+# A name a Mac wrote decomposed is shown composed, and what --exclude leaves
+# out is listed.
+cp -r "$disc" "$work/mac" && : >"$work/mac/$(printf 'カ\xe3\x82\x99.DAT')" && mkdir "$work/mac/.git"
+dry=$("$mkdisc" --dry-run --date 1998-12-08 --exclude .git "$work/mac") || fail "the dry run of a Mac's folder failed"
+for want in $'ガ.DAT\t_.DAT\t0' "left out (--exclude): $work/mac/.git"; do
+    grep -qF "$want" <<<"$dry" || fail "the dry run lacks '$want': $dry"
+done
+rm -rf "$work/mac"
 
 # A folder's own AUTORUN.INF stays as it is.
 printf '[autorun]\r\nopen=SETUP.EXE\r\n' >"$disc/autorun.inf"
@@ -111,22 +119,26 @@ PYTHON
 # every folder's entries.
 row_state() { find "$work/row" ! -name MOVIE.DAT \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) | sort; }
 
-# joliet_differences DIR IMAGE: how the image's Joliet tree differs from
-# DIR's files and folders, with the AUTORUN.INF made for it; nothing when it
-# holds each under its path. isoinfo shows a character beyond ASCII as _, and
-# so the folder's are shown here.
+# joliet_differences DIR IMAGE [LEFT-OUT]: how the image's Joliet tree
+# differs from DIR's files and folders (what links lead to among them, and
+# the AUTORUN.INF made for it, but those whose paths match the regular
+# expression LEFT-OUT); nothing when it holds each under its path, composed.
+# isoinfo shows a character beyond ASCII as _, and so the folder's are
+# shown here.
 joliet_differences() {
     local ascii='s/[^ -~]/_/g'
-    diff <({ find "$1" -mindepth 1 -printf '/%P\n' && echo /AUTORUN.INF; } | LC_ALL=C.UTF-8 sed "$ascii" | sort -u) \
-        <(isoinfo -J -f -i "$2" 2>&1 | sort)
+    diff <({ find -L "$1" -mindepth 1 -printf '/%P\n' && echo /AUTORUN.INF; } | grep -vE "${3:-^$}" |
+        python3 -c 'import sys, unicodedata; sys.stdout.write(unicodedata.normalize("NFC", sys.stdin.read()))' |
+        LC_ALL=C.UTF-8 sed "$ascii" | sort -u) <(isoinfo -J -f -i "$2" 2>&1 | sort)
 }
 
 # try_row STATUS PATTERN OPTIONS SPOIL press|dry: spoils a copy of the good
 # folder, $d, with SPOIL (which may also move $out, where an old image
-# lies), then presses it, or dry-runs it.
+# lies, or set left_out, what is not to be on the disc), then presses it,
+# or dry-runs it.
 try_row() {
     local status=$1 pattern=$2 options=$3 spoil=$4 how=$5
-    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" telling=() before differences
+    local d="$work/row/disc" out="$work/row/out/old.iso" helper="" telling=() before differences left_out=
     rm -rf "$work/row" && mkdir -p "$work/row/out" && cp -r "$disc" "$d" && printf 'an old image\n' >"$out"
     eval "$spoil"
     before=$(row_state)
@@ -137,7 +149,7 @@ try_row() {
     fi
     [ -n "$helper" ] && wait "$helper"
     if [ "$status" = 0 ] && [ "$how" = press ]; then
-        differences=$(joliet_differences "$d" "$out")
+        differences=$(joliet_differences "$d" "$out" "$left_out")
         [ -z "$differences" ] || fail "the image's Joliet tree is not the folder after: $spoil: $differences"
     else
         [ "$(row_state)" = "$before" ] || fail "the $how left something changed after: $spoil"
@@ -188,6 +200,32 @@ done 3<<'ROWS'
 # KRN's string 2 is a byte longer: Q3's longest name would not fit under it.
 0|same|carries a title that is not Q3.EXE's||cp "$programs/KRN.EXE" "$d/Q3.EXE"; rm "$d"/ア*.DAT
 1|same|2200-01-01, .*/README.TXT's, which a disc cannot hold||touch -d 2200-01-01 "$d/README.TXT"
+1|same|1960-01-01, .*, which a disc cannot hold||find "$d" -mindepth 1 -exec touch -d 1960-01-01 {} +
+# A link is refused, naming what it points to, unless followed; what a link
+# leads to is then held to every other refusal.
+1|same|LINK.TXT is a symbolic link to ../secret.txt: a disc holds no links||printf secret >"$work/row/secret.txt" && ln -s ../secret.txt "$d/LINK.TXT"
+1|same|OUTSIDE is a symbolic link to ../out||ln -s ../out "$d/OUTSIDE"
+1|same|is a symbolic link to ..||ln -s .. "$d/SAVE/UP"
+0|same||--follow-links|printf secret >"$work/row/secret.txt" && ln -s ../secret.txt "$d/LINK.TXT" && ln -s SAVE "$d/SAVED"
+1|-|OUTSIDE/old.iso is .*old.iso, the image being made|--follow-links|ln -s ../out "$d/OUTSIDE"
+1|same|UP leads back to .*/disc, a folder that holds it|--follow-links|ln -s .. "$d/SAVE/UP"
+1|same|reads more where its size says 0: a pseudo-file|--follow-links|ln -s /proc/self/status "$d/STATUS.TXT"
+1|same|cannot read .*GONE.TXT, a link to NOWHERE: No such file|--follow-links|ln -s NOWHERE "$d/GONE.TXT"
+# Names as a Mac or a Windows archive leaves them.
+0|same|||: >"$d/$(printf 'カ\xe3\x82\x99.DAT')"
+1|same|are one name once composed||: >"$d/ガ.DAT" && : >"$d/$(printf 'カ\xe3\x82\x99.DAT')"
+1|same|is not UTF-8 (read as code page 932, as a Windows archive keeps names, it is 表.DAT): name it in UTF-8||: >"$d/$(printf '\x95\x5c.DAT')"
+# What a desktop or version control leaves goes on the disc only when asked.
+0|same|.DS_Store is what a desktop or version control leaves||: >"$d/.DS_Store"
+0|same|\.git is what a desktop or version control leaves, not the game's: .*--exclude '.git'||mkdir -p "$d/.git/refs" && : >"$d/.git/HEAD"
+0|same||--exclude=.git --exclude=._*|mkdir -p "$d/.git" && : >"$d/.git/HEAD" && : >"$d/SAVE/._SLOT1.DAT" && left_out='/\.git|/\._'
+1|same|holds no launcher|--exclude=Q3.EXE|
+# A folder's own AUTORUN.INF goes on as it is; one that does not start the
+# launcher is warned of.
+0|same|AUTORUN.INF opens SETUP.EXE, not the launcher Q3.EXE||printf '[autorun]\r\nopen=SETUP.EXE\r\n' >"$d/AUTORUN.INF"
+0|same|AUTORUN.INF has no \[autorun\] section||: >"$d/AUTORUN.INF"
+0|same|AUTORUN.INF has no open= in its \[autorun\] section||printf '[AutoRun]\nicon=Q3.EXE\n' >"$d/AUTORUN.INF"
+0|same|||printf '[Other]\r\nopen=X.EXE\r\n[AutoRun]\r\n Open = ".\\q3.exe" /x\r\n' >"$d/AUTORUN.INF"
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink

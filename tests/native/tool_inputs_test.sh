@@ -48,6 +48,11 @@ png("alpha.png", (8, 1), 8, 6, b"", b"\0" + b"\0\0\0\xff" * 3 + b"\0\0\0\x80" + 
 png("clear.png", (8, 1), 8, 3, two + chunk(b"tRNS", b"\xff\x00"), b"\0\0\0\0\1\0\0\0\0")
 png("beyond.png", (8, 1), 8, 3, two, b"\0\0\0\0\5\0\0\0\0")
 png("checksum.png", (8, 1), 8, 3, two + chunk(b"tEXt", b"Comment\0a picture", 0), b"\0" * 9)
+# 16 bits a sample: alpha one level short of opaque at 3, 0; and four opaque
+# greys, of which cutting the low byte would make 0 and 255, not 1 and 254.
+opaque = b"\0\0" * 3 + b"\xff\xff"
+png("deep.png", (8, 1), 16, 6, b"", b"\0" + opaque * 3 + b"\0\0" * 3 + b"\xff\xfe" + opaque * 4)
+png("greys.png", (4, 1), 16, 0, b"", b"\0" + b"\x00\xff\xff\x00\x80\x80\xff\xff")
 PYTHON
 
 # Limits a real machine may have: little memory, a file-size limit; and
@@ -99,6 +104,7 @@ done 3<<'ROWS'
 1|the pixel at 3, 0 is not opaque|$backcg encode "$work/alpha.png" "$out"
 1|the pixel at 3, 0 is not opaque|$backcg encode "$work/clear.png" "$out"
 1|the pixel at 3, 0 is colour 5|$backcg encode "$work/beyond.png" "$out"
+1|the pixel at 3, 0 is not opaque (alpha 65534 of 65535)|$backcg encode "$work/deep.png" "$out"
 0|tEXt: CRC error|$backcg encode "$work/checksum.png" "$work/checksum.bin"
 1|malformed at offset 998: the stream runs past|$backcg decode "$work/cut.bin" "$out"
 1|malformed at offset 0: too short|$backcg info "$work/empty.bin"
@@ -121,5 +127,8 @@ done 3<<'ROWS'
 ROWS
 grep -q "well formed: no" <("$backcg" info "$work/cut.bin" 2>/dev/null) ||
     fail "info does not say the cut resource is malformed"
+"$backcg" encode "$work/greys.png" "$work/greys.bin" && "$backcg" decode "$work/greys.bin" "$work/greys-back.png" &&
+    [ "$(convert "$work/greys-back.png" -depth 8 gray:- | od -An -tu1 | xargs)" = "1 254 128 255" ] ||
+    fail "16-bit greys are not scaled to the nearest 8-bit levels"
 
 finish "backcg and lzss inputs"

@@ -100,14 +100,23 @@ void SetUpTransforms(png_structp png, png_infop info, Image* image)
             image->palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     } else {
         // Red, green, blue and alpha, which is opaque where the file has
-        // none, so that any transparency (tRNS among it) shows.
+        // none, so that any transparency (tRNS among it) shows. 16-bit
+        // samples stay so until the alpha is checked whole.
         png_set_expand(png);
-        png_set_strip_16(png);
         png_set_gray_to_rgb(png);
-        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+        png_set_add_alpha(png, 0xFFFF, PNG_FILLER_AFTER);
     }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+}
+
+// Bytes of a sample as read: 2 in a 16-bit PNG (big-endian), else 1.
+size_t SampleBytes(png_structp png, png_infop info) { return png_get_bit_depth(png, info) == 16 ? 2 : 1; }
+
+// Sample `i` of the pixels as read.
+unsigned Sample(const std::vector<uint8_t>& pixels, size_t i, size_t bytes)
+{
+    return bytes == 2 ? unsigned(pixels[2 * i]) << 8 | pixels[2 * i + 1] : pixels[i];
 }
 
 // Decodes into `pixels` through `rows`, which the caller owns: a libpng
@@ -116,7 +125,7 @@ void ReadPixels(png_structp png, png_infop info, const Image& image, std::vector
                 std::vector<png_bytep>* rows)
 {
     const size_t stride = png_get_rowbytes(png, info);
-    if (stride != image.width * (image.indexed ? 1 : 4))
+    if (stride != image.width * (image.indexed ? 1 : 4 * SampleBytes(png, info)))
         png_error(png, "unexpected row layout");
     pixels->resize(stride * image.height);
     rows->resize(image.height);
@@ -135,31 +144,40 @@ std::string Unkept(png_structp png, png_infop info, const Image& image, const st
     int alphaCount = 0;
     if (image.indexed)
         png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    const size_t bytes = image.indexed ? 1 : SampleBytes(png, info);
+    const unsigned opaque = bytes == 2 ? 0xFFFF : 0xFF;
     const size_t count = size_t(image.width) * image.height;
     for (size_t i = 0; i < count; ++i) {
         const bool past = image.indexed && pixels[i] >= image.palette.size();
-        const int alpha = !image.indexed ? pixels[4 * i + 3] : pixels[i] < alphaCount ? alphas[pixels[i]] : 0xFF;
-        if (!past && alpha == 0xFF)
+        const unsigned alpha = !image.indexed ? Sample(pixels, 4 * i + 3, bytes)
+            : pixels[i] < alphaCount          ? alphas[pixels[i]]
+                                              : 0xFF;
+        if (!past && alpha == opaque)
             continue;
         const std::string at =
             "the pixel at " + std::to_string(i % image.width) + ", " + std::to_string(i / image.width);
         if (past)
             return at + " is colour " + std::to_string(pixels[i]) + ", but the palette has only " +
                 std::to_string(image.palette.size()) + ": the file does not say which colour that is";
-        return at + " is not opaque (alpha " + std::to_string(alpha) + "): a picture resource has no transparency";
+        return at + " is not opaque (alpha " + std::to_string(alpha) + (bytes == 2 ? " of 65535" : "") +
+            "): a picture resource has no transparency";
     }
     return "";
 }
 
-void Keep(std::vector<uint8_t>* pixels, Image* image)
+// 16-bit samples are scaled to 8 bits, to the nearest level: cutting the
+// low byte would darken many a colour by one.
+void Keep(std::vector<uint8_t>* pixels, size_t bytes, Image* image)
 {
     if (image->indexed) {
         image->indices = std::move(*pixels);
         return;
     }
+    const auto level = [&](size_t i) { return uint8_t((Sample(*pixels, i, bytes) * 255 + 0x7FFF) / 0xFFFF); };
+    const auto byte = [&](size_t i) { return bytes == 2 ? level(i) : (*pixels)[i]; };
     image->colours.resize(size_t(image->width) * image->height);
     for (size_t i = 0; i < image->colours.size(); ++i)
-        image->colours[i] = {(*pixels)[4 * i], (*pixels)[4 * i + 1], (*pixels)[4 * i + 2]};
+        image->colours[i] = {byte(4 * i), byte(4 * i + 1), byte(4 * i + 2)};
 }
 
 }  // namespace
@@ -205,12 +223,13 @@ bool ReadPng(const std::string& path, Image* image, std::string* error)
     SetUpTransforms(png, info, image);
     ReadPixels(png, info, *image, &pixels, &rows);
     const std::string unkept = Unkept(png, info, *image, pixels);
+    const size_t bytes = SampleBytes(png, info);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!unkept.empty()) {
         *error = Shown(path) + ": " + unkept;
         return false;
     }
-    Keep(&pixels, image);
+    Keep(&pixels, bytes, image);
     return true;
 }
 

@@ -37,10 +37,10 @@ bool Parse(const Tool& tool, int argc, char** argv, CommandLine* line, std::stri
         const std::string name = argument.substr(0, equals);
         if (Listed(tool.flags, name) && equals == std::string::npos) {
             line->options[name] = "";
-        } else if (Listed(tool.valued, name) && equals != std::string::npos) {
-            line->options[name] = argument.substr(equals + 1);
-        } else if (Listed(tool.valued, name) && i + 1 < argc) {
-            line->options[name] = argv[++i];
+        } else if (Listed(tool.valued, name) && (equals != std::string::npos || i + 1 < argc)) {
+            const std::string value = equals != std::string::npos ? argument.substr(equals + 1) : argv[++i];
+            line->options[name] = value;
+            line->values[name].push_back(value);
         } else if (Listed(tool.valued, name)) {
             *wrong = name + " wants a value";
             return false;

@@ -19,7 +19,8 @@ struct Tool {
 
 struct CommandLine {
     std::vector<std::string> operands;
-    std::map<std::string, std::string> options;  // those given, with their values ("" for a flag)
+    std::map<std::string, std::string> options;  // those given, with their last values ("" for a flag)
+    std::map<std::string, std::vector<std::string>> values;  // every value of each, in order
 
     bool Has(const std::string& option) const { return options.count(option) != 0; }
 };

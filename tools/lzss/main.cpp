@@ -35,19 +35,6 @@ const Tool kLzss{"lzss",
 constexpr uint64_t kLargestSize = 1ull << 32;
 constexpr uint64_t kLargestChunk = 1ull << 31;
 
-// The longest stream that decodes to `size` bytes: every byte a reference of
-// one (two bytes each), a flag byte per 8 of them, and at the end a flag
-// byte and the first byte of a reference that add nothing.
-uint64_t LongestStream(uint64_t size) { return 2 * size + size / 8 + 2; }
-
-// The most a stream of `length` bytes decodes to: a flag byte and 8
-// references of 16 bytes in every 17 bytes, and what the rest holds.
-uint64_t MostDecoded(uint64_t length)
-{
-    const uint64_t rest = length % 17;
-    return length / 17 * 128 + (rest > 0 ? (rest - 1) / 2 * 16 : 0);
-}
-
 int Compress(const std::string& in, const std::string& out)
 {
     std::vector<uint8_t> data;
@@ -65,12 +52,12 @@ bool ReadStream(const std::string& in, uint64_t size, std::vector<uint8_t>* stre
     if (!ReadInput(in, kLargestInput, stream, error))
         return false;
     const uint64_t length = stream->size();
-    if (length > LongestStream(size))
+    if (length > LzssLongestStream(size))
         *error = Shown(in) + ": the stream decodes to more than " + std::to_string(size) + " bytes: at " +
             std::to_string(length) + " bytes it is longer than any stream of that many";
-    else if (MostDecoded(length) < size)
+    else if (LzssMostDecoded(length) < size)
         *error = Shown(in) + ": a stream of " + std::to_string(length) + " bytes decodes to at most " +
-            std::to_string(MostDecoded(length)) + " bytes, not " + std::to_string(size);
+            std::to_string(LzssMostDecoded(length)) + " bytes, not " + std::to_string(size);
     else
         return true;
     return false;

@@ -18,7 +18,19 @@ bool Utf16ToUtf8(const std::u16string& text, std::string* out);
 // UTF-8 of a Joliet name as recorded: UCS-2, big-endian.
 bool JolietToUtf8(const std::string& recorded, std::string* out);
 
-// Why Windows cannot have `name` (UTF-8) on a disc as it is spelled, as
+// Whether a text is valid UTF-8.
+bool IsUtf8(const std::string& text);
+
+// `name` (UTF-8) with each base character and combining mark that code
+// page 932 has as one character composed into it, as Windows spells it
+// (カ and U+3099, as a Mac writes ガ, become ガ); otherwise as it is.
+std::string Composed(const std::string& name);
+
+// A name for a message: its UTF-8 as it is, every other byte as \xNN.
+std::string Printable(const std::string& bytes);
+
+// Why Windows cannot have `name` on a disc as it is spelled (one that is
+// not UTF-8, one code page 932 cannot write or spells as another, ...), as
 // words that follow the name; empty when it can.
 std::string NameProblem(const std::string& name);
 

@@ -1,6 +1,9 @@
 #include "disc_plan.h"
 
+#include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,78 +53,200 @@ bool SameName(const std::string& a, const char* b)
 
 int JolietPathBytes(int parent, const std::string& name) { return parent + 1 + 2 * int(Utf16Length(name)); }
 
+// What a desktop or version control leaves in a folder, not a game's data:
+// matched in any case, as Windows matches names.
+const char* const kLeftovers[] = {
+    ".DS_Store", "._*", ".AppleDouble", ".Spotlight-V100", ".Trashes", ".fseventsd", ".TemporaryItems", "__MACOSX",
+    "Thumbs.db", "ehthumbs.db", "desktop.ini", ".directory", ".git", ".gitignore", ".gitattributes", ".gitmodules",
+    ".svn", ".hg", ".hgignore", ".bzr", "CVS", ".cvsignore", "*~", ".*.swp",
+};
+
+// The pattern of kLeftovers that `name` matches, or null.
+const char* Leftover(const std::string& name)
+{
+    for (const char* pattern : kLeftovers)
+        if (fnmatch(pattern, name.c_str(), FNM_CASEFOLD) == 0)
+            return pattern;
+    return nullptr;
+}
+
+std::string LinkTarget(const std::string& path)
+{
+    std::error_code failure;
+    return fs::read_symlink(path, failure).string();
+}
+
+// A pseudo-file (of /proc or /sys) is made as it is read: its size, 0 or
+// 4,096, is not what it reads, and libisofs would press zeros or nothing
+// of it. Reading a byte past its size (at most 64 KiB) tells.
+bool ReadsItsSize(const std::string& path, uint64_t size, const std::string& shown, std::string* error)
+{
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return Refuse(error, WithReason("cannot read " + shown));
+    std::vector<char> block(size_t(std::min<uint64_t>(size + 1, 64 << 10)));
+    size_t got = 0;
+    ssize_t read = 1;
+    while (got < block.size() && (read = ::read(file, block.data() + got, block.size() - got)) > 0)
+        got += size_t(read);
+    if (read < 0) {
+        const std::string failed = WithReason("cannot read " + shown);
+        close(file);
+        return Refuse(error, failed);
+    }
+    close(file);
+    if (got == std::min<uint64_t>(size, block.size()))
+        return true;
+    return Refuse(error,
+                  shown + ", reached through a link, reads " + (got > size ? "more" : std::to_string(got) + " bytes") +
+                      " where its size says " + std::to_string(size) +
+                      ": a pseudo-file (such as those of /proc and /sys) is made as it is read, and the disc "
+                      "would hold zeros or nothing of it");
+}
+
+// Where a scan stands on its way down.
+struct Place {
+    int jolietBytes;          // of the folder's path in the Joliet tree
+    int level;                // the folder's, the root's being 1
+    bool throughLink = false;  // reached through a followed link
+    bool warned = false;       // inside a leftover already warned of
+};
+
 struct Scan {
+    const FolderOptions& options;
     std::string* error;
     DiscPlan* plan;
+    struct Folder {
+        dev_t device;
+        ino_t inode;
+        std::string path;
+    };
+    std::vector<Folder> folders;  // those being read, from the root down
+    struct stat out;              // OUT as it is, if it exists
+    bool outExists = false;
 
-    bool Read(const fs::path& dir, DiscEntry* into, int jolietBytes, int level)
+    bool Excluded(const std::string& name, const std::string& composed) const
+    {
+        for (const std::string& glob : options.excludes)
+            if (fnmatch(glob.c_str(), name.c_str(), 0) == 0 || fnmatch(glob.c_str(), composed.c_str(), 0) == 0)
+                return true;
+        return false;
+    }
+
+    bool Read(const fs::path& dir, DiscEntry* into, const Place& place)
     {
         std::error_code failure;
         std::vector<fs::path> children;
         for (fs::directory_iterator it(dir, failure), end; !failure && it != end; it.increment(failure))
             children.push_back(it->path());
         if (failure)
-            return Refuse(error, "cannot read " + dir.string() + ": " + failure.message());
+            return Refuse(error, "cannot read " + Printable(dir.string()) + ": " + failure.message());
         std::sort(children.begin(), children.end());
-        for (const fs::path& child : children)
-            if (!Add(child, into, jolietBytes, level))
+        for (const fs::path& child : children) {
+            const std::string name = child.filename().string();
+            if (Excluded(name, Composed(name)))
+                plan->leftOut.push_back(Printable(child.string()));
+            else if (!Add(child, into, place))
                 return false;
-        return NoCaseTwins(dir, *into);
+        }
+        return NoTwins(dir, *into);
     }
 
-    bool Add(const fs::path& path, DiscEntry* parent, int parentJolietBytes, int parentLevel)
+    bool Add(const fs::path& path, DiscEntry* parent, const Place& place)
     {
         DiscEntry entry;
-        entry.name = path.filename().string();
+        const std::string shown = Printable(path.string());
+        entry.name = Composed(path.filename().string());
         entry.onDisc = parent->onDisc.empty() ? entry.name : parent->onDisc + "/" + entry.name;
         entry.path = fs::absolute(path).string();  // libisofs reads by absolute paths
         const std::string problem = NameProblem(entry.name);
         if (!problem.empty())
-            return Refuse(error, "the name " + path.string() + " " + problem);
-        const int jolietBytes = JolietPathBytes(parentJolietBytes, entry.name);
-        if (jolietBytes > kLongestJolietPath)
+            return Refuse(error, "the name " + shown + " " + problem);
+        Place here = place;
+        here.jolietBytes = JolietPathBytes(place.jolietBytes, entry.name);
+        if (here.jolietBytes > kLongestJolietPath)
             return Refuse(error,
-                          path.string() + ": its path takes " + std::to_string(jolietBytes) +
+                          shown + ": its path takes " + std::to_string(here.jolietBytes) +
                               " bytes in the Joliet tree, more than the 240 it holds, so Windows would not see it");
         struct stat info;
-        if (stat(entry.path.c_str(), &info) != 0)
-            return Refuse(error, WithReason("cannot read " + path.string()));
-        if (info.st_mtime > plan->newest) {
+        if (lstat(entry.path.c_str(), &info) != 0)
+            return Refuse(error, WithReason("cannot read " + shown));
+        if (S_ISLNK(info.st_mode)) {
+            const std::string target = Printable(LinkTarget(entry.path));
+            if (!options.followLinks)
+                return Refuse(error,
+                              shown + " is a symbolic link to " + target +
+                                  ": a disc holds no links, and what one points to may lie outside the folder; "
+                                  "give --follow-links to press what it points to");
+            if (stat(entry.path.c_str(), &info) != 0)
+                return Refuse(error, WithReason("cannot read " + shown + ", a link to " + target));
+            here.throughLink = true;
+        }
+        const char* leftover = here.warned ? nullptr : Leftover(entry.name);
+        if (leftover) {
+            plan->warnings.push_back(shown +
+                                     " is what a desktop or version control leaves, not the game's: it goes on the "
+                                     "disc, and every install copies the root's files; leave it out with --exclude '" +
+                                     leftover + "'");
+            here.warned = true;
+        }
+        if (plan->newestPath.empty() || info.st_mtime > plan->newest) {
             plan->newest = info.st_mtime;
-            plan->newestPath = path.string();
+            plan->newestPath = shown;
         }
         entry.modified = info.st_mtim;
         if (S_ISDIR(info.st_mode)) {
             entry.directory = true;
-            if (parentLevel + 1 > kDeepestLevel)
+            here.level = place.level + 1;
+            if (here.level > kDeepestLevel)
                 return Refuse(error,
-                              path.string() +
+                              shown +
                                   " is a folder too deep for ISO 9660, which keeps eight levels, "
                                   "the root's among them");
-            if (!Read(path, &entry, jolietBytes, parentLevel + 1))
+            for (const Folder& folder : folders)
+                if (folder.device == info.st_dev && folder.inode == info.st_ino)
+                    return Refuse(error,
+                                  shown + " leads back to " + folder.path +
+                                      ", a folder that holds it: following it would never end");
+            folders.push_back({info.st_dev, info.st_ino, shown});
+            const bool read = Read(path, &entry, here);
+            folders.pop_back();
+            if (!read)
                 return false;
         } else if (S_ISREG(info.st_mode)) {
             entry.size = uint64_t(info.st_size);
             if (entry.size > kLargestFile)
                 return Refuse(error,
-                              path.string() + " is " + std::to_string(entry.size) +
+                              shown + " is " + std::to_string(entry.size) +
                                   " bytes: a file on an ISO 9660 disc holds at most 4,294,967,295");
+            if (outExists && info.st_dev == out.st_dev && info.st_ino == out.st_ino)
+                return Refuse(error, shown + " is " + options.out + ", the image being made: it would be pressed onto its own disc");
+            if (here.throughLink && !ReadsItsSize(entry.path, entry.size, shown, error))
+                return false;
         } else {
-            return Refuse(error, path.string() + " is neither a file nor a folder");
+            return Refuse(error, shown + " is neither a file nor a folder");
         }
         parent->entries.push_back(std::move(entry));
         return true;
     }
 
-    bool NoCaseTwins(const fs::path& dir, const DiscEntry& folder)
+    // Windows opens one of two names that differ only in case, and a Mac's
+    // decomposed name is composed on the disc like its twin.
+    bool NoTwins(const fs::path& dir, const DiscEntry& folder)
     {
         std::map<std::wstring, const DiscEntry*> seen;
         for (const DiscEntry& entry : folder.entries) {
             const auto [first, fresh] = seen.emplace(CaseFolded(entry.name), &entry);
-            if (!fresh)
-                return Refuse(error,
-                              (dir / first->second->name).string() + " and " + entry.name +
-                                  " differ only in case: Windows would open only one of them");
+            if (fresh)
+                continue;
+            const std::string a = Printable((dir / fs::path(first->second->path).filename()).string());
+            const std::string b = Printable(fs::path(entry.path).filename().string());
+            return Refuse(error,
+                          a + " and " + b +
+                              (first->second->name == entry.name
+                                   ? " are one name once composed (one is written decomposed, as a Mac writes "
+                                     "names): Windows would open only one of them"
+                                   : " differ only in case: Windows would open only one of them"));
         }
         return true;
     }
@@ -209,6 +334,51 @@ bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowan
     return ReadInput(engine->path, kLargestProgram, &program, error) && Starts(*engine, program, allowances, error);
 }
 
+// What an AUTORUN.INF starts as Windows reads it: the program of the first
+// open= of its first [autorun] section (names in any case), up to a space
+// or its closing quote, from the disc's root. Why that is not `launcher`,
+// or "".
+std::string AutorunProblem(const std::string& content, const std::string& launcher)
+{
+    const auto trimmed = [](std::string text) {
+        text.erase(0, text.find_first_not_of(" \t"));
+        text.erase(text.find_last_not_of(" \t\r") + 1);
+        return text;
+    };
+    bool inSection = false, sawSection = false;
+    size_t at = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a UTF-8 mark
+    while (at < content.size()) {
+        const size_t end = std::min(content.find('\n', at), content.size());
+        const std::string line = trimmed(content.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            if (sawSection && inSection)
+                break;  // Windows reads the first [autorun] section only
+            inSection = SameName(trimmed(line.substr(1, line.find(']') - 1)), "autorun");
+            sawSection = sawSection || inSection;
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (!inSection || equals == std::string::npos || !SameName(trimmed(line.substr(0, equals)), "open"))
+            continue;
+        std::string program = trimmed(line.substr(equals + 1));
+        program = program[0] == '"' ? program.substr(1, program.find('"', 1) - 1)
+                                    : program.substr(0, program.find_first_of(" \t"));
+        if (program.empty())
+            break;
+        size_t name = 0;  // ".\Q3.EXE" and "\Q3.EXE" name the root's Q3.EXE
+        if (program.compare(0, 2, ".\\") == 0)
+            name = 2;
+        else if (program[0] == '\\')
+            name = 1;
+        if (SameName(program.substr(name), launcher.c_str()))
+            return "";
+        return "opens " + program + ", not the launcher " + launcher + ": autorun would not start it";
+    }
+    return std::string(sawSection ? "has no open= in its [autorun] section" : "has no [autorun] section") +
+        ": Windows starts nothing when the disc goes in, not the launcher " + launcher;
+}
+
 bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
 {
     const DiscEntry* own = FindRootEntry(*plan, "AUTORUN.INF");
@@ -217,8 +387,17 @@ bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
                       (fs::path(dir) / own->name).string() +
                           " is a folder, and the AUTORUN.INF made to start the launcher would take its name "
                           "(case aside): Windows would open only one of them");
-    if (own)
+    if (own) {
+        // The folder's own is pressed as it is; one that starts something
+        // else (another product's, an empty one) silently stops autorun.
+        std::vector<uint8_t> bytes;
+        if (!ReadInput(own->path, kLargestProgram, &bytes, error))
+            return false;
+        const std::string problem = AutorunProblem(std::string(bytes.begin(), bytes.end()), plan->launcher);
+        if (!problem.empty())
+            plan->warnings.push_back(Printable(own->path) + " " + problem + "; it is pressed as it is");
         return true;
+    }
     DiscEntry autorun;
     autorun.name = autorun.onDisc = "AUTORUN.INF";
     autorun.content =
@@ -255,17 +434,19 @@ bool InstallPathsFit(const DiscPlan& plan, std::string* error)
 
 }  // namespace
 
-bool PlanDisc(const std::string& dir, const DiscAllowances& allowances, DiscPlan* plan, std::string* error)
+bool PlanDisc(const std::string& dir, const FolderOptions& folder, const DiscAllowances& allowances, DiscPlan* plan,
+              std::string* error)
 {
     *plan = DiscPlan();
-    std::error_code failure;
-    if (!fs::is_directory(dir, failure))
-        return Refuse(error, dir + " is not a folder");
-    Scan scan{error, plan};
-    if (!scan.Read(dir, &plan->root, 1, 1))
+    struct stat root;
+    if (stat(dir.c_str(), &root) != 0 || !S_ISDIR(root.st_mode))
+        return Refuse(error, Printable(dir) + " is not a folder");
+    Scan scan{folder, error, plan, {{root.st_dev, root.st_ino, Printable(dir)}}, {}};
+    scan.outExists = !folder.out.empty() && stat(folder.out.c_str(), &scan.out) == 0;
+    if (!scan.Read(dir, &plan->root, Place{1, 1}))
         return false;
-    const DiscEntry* launcher;
-    const Product* product;
+    const DiscEntry* launcher = nullptr;
+    const Product* product = nullptr;
     if (!FindLauncher(dir, *plan, &launcher, &product, error))
         return false;
     plan->launcher = launcher->name;

@@ -29,7 +29,8 @@ namespace {
 
 const Tool kMkdisc{
     "mkdisc",
-    "usage: mkdisc [--volume LABEL] [--date YYYY-MM-DD] [--allow-any-machine] [--allow-no-engine] DIR OUT.iso\n"
+    "usage: mkdisc [--volume LABEL] [--date YYYY-MM-DD] [--exclude GLOB]... [--follow-links]\n"
+    "              [--allow-any-machine] [--allow-no-engine] DIR OUT.iso\n"
     "       mkdisc --dry-run [options] DIR\n",
     "  presses DIR, the root of a game CD holding its launcher (Q3.EXE or KRN.EXE)\n"
     "  and VGX.EXE, into an ISO 9660 image with Joliet names and an AUTORUN.INF\n"
@@ -38,30 +39,44 @@ const Tool kMkdisc{
     "  --date DATE          every time stamp on the disc, from 1970-01-01 to\n"
     "                       2155-12-31 (default SOURCE_DATE_EPOCH, else the newest\n"
     "                       modification time in DIR)\n"
+    "  --exclude GLOB       leaves out every entry, in any folder, whose name matches\n"
+    "                       GLOB (such as .git or '._*'); may be given again\n"
+    "  --follow-links       presses what a symbolic link points to (else a link is\n"
+    "                       refused); one that leads back into a folder holding it,\n"
+    "                       a pseudo-file whose size is not what it reads, and OUT\n"
+    "                       are still refused\n"
     "  --dry-run            lists each file as Windows shows it, its ISO 9660 name\n"
-    "                       and its size, and the image's sectors against a 650 MB,\n"
-    "                       a 700 MB and an 80-minute disc; writes nothing\n"
+    "                       and its size, what --exclude left out, and the image's\n"
+    "                       sectors against a 650 MB, a 700 MB and an 80-minute\n"
+    "                       disc; writes nothing\n"
     "  --allow-any-machine  presses a launcher or VGX.EXE that is not a 32-bit\n"
     "                       Windows program (a 64-bit test build)\n"
     "  --allow-no-engine    presses a disc without VGX.EXE\n"
     "  Refused with the reason, and no image written: a name Windows would not\n"
-    "  show or open as spelled (one code page 932 cannot spell or spells as\n"
-    "  another, longer than Joliet's 64 characters, with < > : \" \\ | ? * ; or a\n"
-    "  control character, ending in a dot or a space, a device such as CON,\n"
-    "  NUL.DAT, \"NUL .DAT\" or CLOCK$, twins that differ only in case), a path\n"
+    "  show or open as spelled (one that is not UTF-8, one code page 932 cannot\n"
+    "  spell or spells as another, longer than Joliet's 64 characters, with\n"
+    "  < > : \" \\ | ? * ; or a control character, ending in a dot or a space, a\n"
+    "  device such as CON, NUL.DAT, \"NUL .DAT\" or CLOCK$, twins that differ only\n"
+    "  in case or are one name once composed), a symbolic link, a path\n"
     "  beyond the Joliet tree's 240 bytes, a folder deeper than ISO 9660's eight\n"
     "  levels, a file of 4 GiB or more, an image larger than an 80-minute CD, a\n"
     "  file that changes while it is pressed, a launcher or VGX.EXE that is not a\n"
     "  32-bit Windows program, no VGX.EXE, and a root file whose path in the\n"
     "  install directory would take 128 bytes or more (every install copies it\n"
     "  there; the default directory, C: and the launcher's string 2, is\n"
-    "  assumed). OUT is written beside itself and renamed into place when whole;\n"
-    "  an OUT inside DIR, or one that exists and is not a regular file, is\n"
-    "  refused.\n"
+    "  assumed), a folder's newest time stamp outside 1970-01-01 to 2155-12-31\n"
+    "  unless --date is given. OUT is written beside itself and renamed into\n"
+    "  place when whole; an OUT inside DIR, or one that exists and is not a\n"
+    "  regular file, is refused.\n"
+    "  Warned of: what a desktop or version control leaves (.DS_Store, ._*,\n"
+    "  Thumbs.db, .git, .svn, __MACOSX, ...), a folder's own AUTORUN.INF that does\n"
+    "  not start the launcher, a launcher whose title is not its product's.\n"
+    "  Names a Mac writes decomposed (カ and U+3099) go on the disc composed (ガ),\n"
+    "  as Windows spells them.\n"
     "  Exit status: 0 pressed, 1 refused or failed, 2 wrong command line.\n"
     "  --help, --version\n",
-    {"--dry-run", "--allow-any-machine", "--allow-no-engine"},
-    {"--volume", "--date"}};
+    {"--dry-run", "--follow-links", "--allow-any-machine", "--allow-no-engine"},
+    {"--volume", "--date", "--exclude"}};
 
 // ISO 9660 keeps years up to 2155: 2155-12-31 23:59:59 UTC.
 constexpr time_t kLatestStamp = 5869583999;
@@ -143,12 +158,14 @@ std::string WindowsPath(std::string path)
     return path;
 }
 
-void ShowLayout(const DiscLayout& layout)
+void ShowLayout(const DiscPlan& plan, const DiscLayout& layout)
 {
     printf("as Windows shows it (code page 932)\tISO 9660\tbytes\n");
     for (const LaidOutFile& file : layout.files)
         printf("%s\t%s\t%s\n", WindowsPath(file.entry->onDisc).c_str(), file.isoPath.c_str(),
                Grouped(file.entry->size).c_str());
+    for (const std::string& path : plan.leftOut)
+        printf("left out (--exclude): %s\n", path.c_str());
     const uint64_t sectors = layout.bytes / kSectorBytes;
     printf("image: %s sectors of 2,048 bytes (%s bytes)\n", Grouped(sectors).c_str(), Grouped(layout.bytes).c_str());
     for (const Disc& disc : kDiscs)
@@ -175,11 +192,16 @@ int Run(const CommandLine& line)
     if (!dryRun && !OutsideFolder(dir, out, &error))
         return Fail(error);
 
+    FolderOptions folder;
+    folder.followLinks = line.Has("--follow-links");
+    if (line.Has("--exclude"))
+        folder.excludes = line.values.at("--exclude");
+    folder.out = out;
     DiscAllowances allowances;
     allowances.anyMachine = line.Has("--allow-any-machine");
     allowances.noEngine = line.Has("--allow-no-engine");
     DiscPlan plan;
-    if (!PlanDisc(dir, allowances, &plan, &error) || (!line.Has("--date") && !ChooseStamp(plan, &stamp, &error)))
+    if (!PlanDisc(dir, folder, allowances, &plan, &error) || (!line.Has("--date") && !ChooseStamp(plan, &stamp, &error)))
         return Fail(error);
     for (const std::string& warning : plan.warnings)
         Warn(warning);
@@ -193,7 +215,7 @@ int Run(const CommandLine& line)
     if (!LayOutDisc(plan, settings, &layout, &error))
         return Fail(error);
     if (dryRun)
-        ShowLayout(layout);
+        ShowLayout(plan, layout);
     if (layout.bytes > kCdBytes)
         return Fail("the image would be " + Grouped(layout.bytes) + " bytes, more than an 80-minute CD holds (" +
                     Grouped(kCdBytes) + ")");
