@@ -9,6 +9,7 @@
 #             the discs
 #     wine32  32-bit Wine, and the emulator where the kernel cannot run
 #             32-bit code
+#     bench   the peers the disc tool is measured against (xorriso)
 #
 # Each group is installed on its own, so that one whose packages cannot be
 # had stops only what needs it. What passes with time (a failed fetch, a
@@ -32,7 +33,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 groups=" ${*:-build fuzz wine wine32} "
 wants() { case $groups in *" $1 "*) return 0 ;; *) return 1 ;; esac }
 for group in $groups; do
-    case $group in build | fuzz | wine | wine32) ;; *) echo "deps.sh: no group $group" >&2 && exit 2 ;; esac
+    case $group in build | fuzz | wine | wine32 | bench) ;; *) echo "deps.sh: no group $group" >&2 && exit 2 ;; esac
 done
 
 packages_of() {
@@ -42,6 +43,7 @@ packages_of() {
     fuzz) echo clang libclang-rt-14-dev ;;
     wine) echo wine wine64 fonts-wine xvfb fonts-ipafont-gothic imagemagick fuseiso locales ;;
     wine32) echo wine32:i386 ;;
+    bench) echo xorriso ;;
     esac
 }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
@@ -108,7 +110,7 @@ has() { wants "$1" && case $lacking in *" $1 "*) return 1 ;; *) return 0 ;; esac
 if wants wine32 && ! installed wine32:i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-for group in build fuzz wine wine32; do
+for group in build fuzz wine wine32 bench; do
     wants "$group" || continue
     missing=""
     for package in $(packages_of "$group"); do

@@ -16,6 +16,8 @@ cd "$work" || exit 1  # where a tool that takes "-" for a name would leave its f
 disc="$work/disc"
 disc_folder "$programs" Q3 "$disc"
 printf 'no extension\r\n' >"$disc/LICENSE"
+# Larger than the blocks a press reads a file in, and not a whole number of them.
+seq 1 120000 | head -c 600001 >"$disc/LARGE.DAT"
 press_disc "$mkdisc" "$disc" "$work/q3.iso" || fail "pressing a disc"
 isoinfo -d -i "$work/q3.iso" | grep -q "^Volume id: VARNO_Q3$" || fail "the volume label is not VARNO_Q3"
 listing=$(isoinfo -J -l -i "$work/q3.iso")
@@ -29,6 +31,9 @@ title=$(printf 'ＶＡＲＮＯ－Ｑ３の起動とインストール' | iconv 
 printf '[autorun]\r\nopen=Q3.EXE\r\nicon=Q3.EXE\r\nlabel=%s\r\n' "$title" >"$work/autorun"
 isoinfo -J -x /AUTORUN.INF -i "$work/q3.iso" >"$work/autorun.pressed"
 cmp -s "$work/autorun" "$work/autorun.pressed" || fail "AUTORUN.INF is not the launcher's: $(od -c "$work/autorun.pressed" | head)"
+for name in LARGE.DAT LICENSE MOVIE.DAT Q3.EXE SAVE/SLOT1.DAT VGX.EXE; do
+    isoinfo -J -x "/$name" -i "$work/q3.iso" | cmp -s - "$disc/$name" || fail "$name is not on the disc as in the folder"
+done
 
 # The same folder presses to the same bytes, whenever it is pressed, and
 # options may follow the operands.
