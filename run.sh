@@ -7,8 +7,8 @@
 # demo says so and runs the 64-bit build of the same sources.
 #   ./run.sh [Q3|KRN]
 # With a display, the launcher is yours to use: install, play, uninstall;
-# closing it ends the demo, and its Wine prefix (build/demo/prefix) keeps
-# what you installed for the next run. Without one it runs on an Xvfb of its
+# closing it ends the demo, and its Wine prefix (build/demo/prefix, or
+# prefix-win64) keeps what you installed for the next run. Without one it runs on an Xvfb of its
 # own: a screenshot goes to build/demo/<product>.png and the launcher is
 # closed again. Where FUSE is missing the image cannot be mounted, and the
 # demo says so and runs from the disc's folder instead.
@@ -97,19 +97,37 @@ said make_template "$template"
 interactive=""
 [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && interactive=1
 if [ -n "$interactive" ]; then
+    # Kept for the next run: the 64-bit build's apart, since a prefix made
+    # without 32-bit Wine has no 32-bit half.
     export WINEPREFIX="$demo/prefix"
-    [ -d "$WINEPREFIX" ] || copy_prefix "$template" "$WINEPREFIX"
+    [ "$build" = win32 ] || WINEPREFIX="$demo/prefix-win64"
+    [ -d "$WINEPREFIX" ] || copy_prefix "$template" "$WINEPREFIX" || {
+        why="cannot copy the Wine prefix $template to $WINEPREFIX"
+        exit 1
+    }
 else
     # A fresh prefix whose desktop is a virtual one, so that Wine draws the
     # window's caption and WINWAIT shares the launcher's desktop.
     export WINEPREFIX="$demo/shot-prefix"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    copy_prefix "$template" "$WINEPREFIX"
+    copy_prefix "$template" "$WINEPREFIX" || {
+        why="cannot copy the Wine prefix $template to $WINEPREFIX"
+        exit 1
+    }
     printf '\n[Software\\\\Wine\\\\Explorer] 0\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 0\n"Default"="640x480"\n' \
         >>"$WINEPREFIX/user.reg"
     step="the display"
     said start_x DISPLAY 24
+fi
+# A kernel that runs the probe may still fail 32-bit Wine: a first start
+# says so here, not as a window that never shows.
+if [ "$build" = win32 ]; then
+    step="the 32-bit programs"
+    WINE_TEMPLATE=$template first_start 'C:\windows\syswow64\cmd.exe' || {
+        why=$windows_session_why
+        exit 1
+    }
 fi
 step="the launcher"
 # Wine draws the caption's buttons with Marlett. Debian's fonts-wine keeps it

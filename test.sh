@@ -52,16 +52,13 @@ DEPS_LACKING=$lacking cmake/deps.sh $(for stage in "${stages[@]}"; do echo "${ne
     [ -s "$lacking" ] || printf 'build\tcmake/deps.sh failed\n' >"$lacking"
 
 # Why a stage cannot run: the first group it needs that could not be
-# installed, or a tree of its that did not build. A local run skips a stage
-# that lacks packages of its own; without the build group nothing can be
-# tested, and that fails.
+# installed (a local run skips it, CI fails it), or a tree of its that did
+# not build (which fails).
 declare -A why=() skippable=() built=()
 for stage in "${stages[@]}"; do
     for group in ${needs[$stage]}; do
         why[$stage]=$(awk -F '\t' -v group="$group" '$1 == group { print $2; exit }' "$lacking")
-        [ -n "${why[$stage]}" ] || continue
-        [ "$group" = build ] || skippable[$stage]=1
-        break
+        [ -z "${why[$stage]}" ] || { skippable[$stage]=1 && break; }
     done
     for tree in ${trees[$stage]}; do
         [ -z "${why[$stage]}" ] || break
@@ -106,30 +103,35 @@ not_run() {
     return 1
 }
 
-# The Windows session, for the Wine stages only. Where its programs cannot
-# run, a local run says why and skips them; CI fails. The 32-bit programs
-# are set up and started first only for the wine stage.
-session=0
+# The Windows session, for the Wine stages only. The 32-bit programs are
+# set up and started first only for the wine stage; where they cannot run,
+# that stage is not run (a local run skips it, CI fails it), and the wine64
+# stage, which needs none, runs in a 64-bit session of its own.
+declare -A session=([wine]=0 [wine64]=0) session_why=()
 if runs wine || runs wine64; then
     runs wine || export WINE_64_ONLY=1
     . tests/wine/session.sh
     trap end_windows_session EXIT
     windows_session
-    session=$?
+    status=$?
+    session[wine]=$status session[wine64]=$status
+    session_why[wine]=$windows_session_why session_why[wine64]=$windows_session_why
+    if [ "${session[wine]}" = 1 ] && runs wine64; then
+        end_windows_session
+        unset WINE_EMULATE
+        [ -z "${WINE_TEMPLATE:-}" ] || export WINE_TEMPLATE=${WINE_TEMPLATE%-emulated}
+        export WINE_64_ONLY=1
+        windows_session
+        session[wine64]=$? session_why[wine64]=$windows_session_why
+    fi
 fi
-windows() {
-    case $session in
+windows() {  # windows STAGE COMMAND...: runs the command in the stage's session
+    local name=$1
+    shift
+    case ${session[$name]} in
     0) "$@" ;;
-    1)
-        echo "$windows_session_why"
-        [ -n "${CI:-}" ] && return 1
-        echo "SKIPPED: the Windows tests need 32-bit programs to run"
-        return 77
-        ;;
-    *)
-        echo "no Windows session: $windows_session_why"
-        return 1
-        ;;
+    1) not_run "the 32-bit programs cannot run here: ${session_why[$name]}" skippable ;;
+    *) not_run "no Windows session: ${session_why[$name]}" "" ;;
     esac
 }
 
@@ -143,8 +145,8 @@ wine_tests() {
 }
 wants native && stage native "" native
 wants fuzz && stage fuzz "" tests/fuzz/run.sh build/fuzz "${args[0]:-${FUZZ_SECONDS:-20}}"
-wants wine && stage wine "on build/win32" windows wine_tests win32
-wants wine64 && stage wine64 "on build/win64" windows wine_tests win64
+wants wine && stage wine "on build/win32" windows wine wine_tests win32
+wants wine64 && stage wine64 "on build/win64" windows wine64 wine_tests win64
 
 echo
 echo "== summary ($(($(date +%s) - start)) s in all; logs in build/test-logs)"
@@ -153,5 +155,5 @@ for i in "${!names[@]}"; do
     printf '  %-8s %-7s %6s  %s\n' "${names[$i]}" "${results[$i]}" "${times[$i]}" "${details[$i]}"
     [ "${results[$i]}" = FAILED ] && failed=1
 done
-[ -n "${session_32bit:-}" ] && echo "  32-bit Windows programs: $session_32bit"
+runs wine && [ "${session[wine]}" = 0 ] && [ -n "${session_32bit:-}" ] && echo "  32-bit Windows programs: $session_32bit"
 exit $failed

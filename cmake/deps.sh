@@ -39,9 +39,9 @@ done
 packages_of() {
     case $1 in
     build) echo cmake make g++ mingw-w64 libpng-dev libgtest-dev libbenchmark-dev pkg-config libisofs-dev \
-        genisoimage python3-pefile ;;
+        genisoimage python3-pefile imagemagick ;;
     fuzz) echo clang libclang-rt-14-dev ;;
-    wine) echo wine wine64 fonts-wine xvfb fonts-ipafont-gothic imagemagick fuseiso locales ;;
+    wine) echo wine wine64 fonts-wine xvfb fonts-ipafont-gothic fuseiso locales ;;
     wine32) echo wine32:i386 ;;
     bench) echo xorriso ;;
     esac
@@ -54,14 +54,19 @@ trap 'rm -f "$log"' EXIT
 # that sums such lines up, else the first error, else the last line; an
 # archive's address is cut to the file's place in it.
 apt_said() {
-    { grep -m 1 -E '^ +[^ ]+ : [A-Za-z-]+: ' "$log" || grep -m 1 '^E: ' "$log" || grep . "$log" | tail -n 1; } |
-        sed -E 's/^ +//; s/^E: //; s# [a-z]+://[^ ]*/dists/# #; s# [a-z]+://[^ ]*/# #; s/ *\[IP: [^]]*\]//; s/  +/ /g'
+    { grep -m 1 -E '^ +[^ ]+ : [A-Za-z-]+: ' "$log" || grep -m 1 '^E: ' "$log" ||
+        grep -m 1 '^W: Failed to fetch' "$log" || grep . "$log" | tail -n 1; } |
+        sed -E 's/^ +//; s/^[EW]: //; s# [a-z]+://[^ ]*/dists/# #; s# [a-z]+://[^ ]*/# #; s/ *\[IP: [^]]*\]//; s/  +/ /g'
 }
 # apt-get, its output kept in $log; tried again where it failed for what
-# passes with time.
+# passes with time. An update that could not fetch an index fails too,
+# though apt-get says so only in a warning when the network is down. Once
+# a call has used up its tries, later ones try once: a lock held for good
+# or a network that is down costs one wait, not one a call.
+gave_up=""
 apt_get() {
     try=1
-    while ! apt-get "$@" >"$log" 2>&1; do
+    while ! { apt-get "$@" >"$log" 2>&1 && ! grep -q '^[WE]: Failed to fetch' "$log"; }; do
         said=$(apt_said)
         case $said in
         *"Failed to fetch"* | *"Hash Sum mismatch"* | *"Connection failed"* | *"Connection reset"* | \
@@ -69,7 +74,10 @@ apt_get() {
             *"Could not get lock"* | *"Unable to lock"* | *"Unable to acquire"*) ;;
         *) return 1 ;;
         esac
-        [ "$try" -lt 3 ] || return 1
+        [ "$try" -lt 3 ] && [ -z "$gave_up" ] || {
+            gave_up=1
+            return 1
+        }
         try=$((try + 1))
         echo "deps.sh: apt-get $1 failed ($said); trying again in ${DEPS_RETRY_PAUSE:-25} s ($try of 3)" >&2
         sleep "${DEPS_RETRY_PAUSE:-25}"
@@ -77,16 +85,18 @@ apt_get() {
 }
 
 # The indexes are updated before the first install (and again once a source
-# is added). stale names those that did not match their archive's list of
-# them (a mirror in mid-sync), for the reasons given.
-updated="" stale=""
+# is added). When that fails, not_updated says why, and stale names the
+# indexes that did not match their archive's list of them (a mirror in
+# mid-sync).
+updated="" not_updated="" stale=""
 update() {
     [ -z "$updated" ] || return 0
-    updated=1
-    apt_get update -qq && return 0
-    stale=$(sed -n -E '/unexpected size|Hash Sum mismatch|Mirror sync/ s#^E: Failed to fetch [a-z]+://[^ ]*/dists/([^ ]*)/[^/ ]* .*#\1#p' \
+    updated=1 not_updated="" stale=""
+    apt_get update -q && return 0
+    not_updated=$(apt_said)
+    stale=$(sed -n -E '/unexpected size|Hash Sum mismatch|Mirror sync/ s#^[EW]: Failed to fetch [a-z]+://[^ ]*/dists/([^ ]*)/[^/ ]* .*#\1#p' \
         "$log" | sort -u | paste -sd ' ')
-    echo "deps.sh: apt-get update failed ($(apt_said)); installing from the indexes there are" >&2
+    echo "deps.sh: apt-get update failed ($not_updated); installing from the indexes there are" >&2
 }
 
 lacking=""
@@ -97,18 +107,36 @@ install_group() {
     shift 2
     echo "installing:$packages"
     update
+    # -q, not -qq, which leaves out the dependencies that cannot be met.
     # shellcheck disable=SC2086
-    apt_get install -y -qq --no-install-recommends "$@" $packages && return 0
+    apt_get install -y -q --no-install-recommends "$@" $packages && return 0
     reason="cannot install$packages: $(apt_said)"
-    [ -z "$stale" ] || reason="$reason; the archive is in an inconsistent state ($stale failed to download): try again later"
+    # A package that cannot be found or matched may be the indexes' doing.
+    case $reason in
+    *lock*) ;;
+    *)
+        if [ -n "$stale" ]; then
+            reason="$reason; the archive is in an inconsistent state ($stale failed to download): try again later"
+        elif [ -n "$not_updated" ]; then
+            reason="$reason; the package lists could not be updated ($not_updated): try again later"
+        fi
+        ;;
+    esac
+    lack "$group" "$reason"
+}
+# lack GROUP REASON: notes that the group cannot be installed, and says why.
+lack() {
+    reason=$2
     echo "deps.sh: $reason" >&2
-    lacking="$lacking $group "
-    [ -z "${DEPS_LACKING:-}" ] || printf '%s\t%s\n' "$group" "$reason" >>"$DEPS_LACKING"
+    lacking="$lacking $1 "
+    [ -z "${DEPS_LACKING:-}" ] || printf '%s\t%s\n' "$1" "$reason" >>"$DEPS_LACKING"
 }
 has() { wants "$1" && case $lacking in *" $1 "*) return 1 ;; *) return 0 ;; esac }
 
+added_i386=""
 if wants wine32 && ! installed wine32:i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
+    added_i386=1
 fi
 for group in build fuzz wine wine32 bench; do
     wants "$group" || continue
@@ -127,21 +155,30 @@ current_emulator() {
     [ -n "$major" ] && [ "$major" -ge 8 ]
 }
 if has wine32 && "$here/../tests/wine/emulator.sh" needed && ! current_emulator; then
-    backports=/etc/apt/sources.list.d/bookworm-backports.sources
+    backports=/etc/apt/sources.list.d/bookworm-backports.sources made=""
     if [ ! -f "$backports" ]; then
         # The archive of the machine's own bookworm entry.
-        uri=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
+        uri=$({ cat /etc/apt/sources.list.d/*.sources 2>/dev/null || true; } | awk '
             /^URIs:/ { uri = $2 } /^Suites:/ { for (i = 2; i <= NF; i++) if ($i == "bookworm") print uri }' | head -n 1)
-        [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list 2>/dev/null)
+        [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
         if [ -n "$uri" ]; then
             printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
                 "$uri" >"$backports"
-            updated=""
+            made=1 updated=""
         fi
     fi
-    echo "this kernel cannot run 32-bit programs: the emulator comes from bookworm-backports"
-    install_group wine32 " qemu-user-static" -t bookworm-backports
+    if [ -f "$backports" ]; then
+        echo "this kernel cannot run 32-bit programs: the emulator comes from bookworm-backports"
+        install_group wine32 " qemu-user-static" -t bookworm-backports
+        # A source that brought nothing is not left behind.
+        [ -z "$made" ] || has wine32 || rm -f "$backports"
+    else
+        lack wine32 "this kernel cannot run 32-bit programs, and no bookworm archive is configured to take a current qemu-user-static from (bookworm-backports)"
+    fi
 fi
+# An architecture added for nothing is not left behind either: the
+# machine's own updates would fetch its indexes.
+[ -z "$added_i386" ] || has wine32 || dpkg --remove-architecture i386 2>/dev/null || true
 
 if has wine && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
     sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen

@@ -23,11 +23,15 @@
 // ends the dialog with 0. A step that arrives after the end does nothing.
 //
 // The session's end: when Windows asks (WM_QUERYENDSESSION) the dialog
-// agrees, as the default handling does; when the session then ends
-// (WM_ENDSESSION), at any step, in the cancel question or at a failure's
-// notice, everything this install made is removed before the handler
-// returns, as for a cancel: Windows ends the process right after. An
-// install that completed was recorded before its notice, and stays.
+// agrees, as the default handling does. Refusing would cancel the logoff or
+// restart on Windows 95 and NT without a word to the player, who may have
+// walked away from a long copy, and later Windows shows the refusal and
+// ends the program anyway; an install is quickly removed and as quickly
+// run again. When the session then ends (WM_ENDSESSION), at any step, in
+// the cancel question or at a failure's notice, everything this install
+// made is removed before the handler returns, as for a cancel: Windows may
+// end the process right after. An install that completed was recorded
+// before its notice, and stays.
 #include "../common/app.h"
 #include "../common/centring.h"
 #include "../common/texts.h"

@@ -225,12 +225,17 @@ done 3<<'ROWS'
 0|same|\.git is what a desktop or version control leaves, not the game's: .*--exclude '.git'||mkdir -p "$d/.git/refs" && : >"$d/.git/HEAD"
 0|same||--exclude=.git --exclude=._*|mkdir -p "$d/.git" && : >"$d/.git/HEAD" && : >"$d/SAVE/._SLOT1.DAT" && left_out='/\.git|/\._'
 1|same|holds no launcher|--exclude=Q3.EXE|
+0|same||--exclude=thumbs.db|: >"$d/SAVE/THUMBS.DB" && left_out='/THUMBS\.DB'
+0|same|--exclude \*.PSD left nothing out|--exclude=*.PSD|
+2|same|--exclude wants a pattern of names, matched in every folder, not a path: SAVE/\*|--exclude=SAVE/*|
+1|same|A\\x1BB.DAT holds a character Windows does not allow||: >"$d/$(printf 'A\x1bB.DAT')"
 # A folder's own AUTORUN.INF goes on as it is; one that does not start the
 # launcher is warned of.
 0|same|AUTORUN.INF opens SETUP.EXE, not the launcher Q3.EXE||printf '[autorun]\r\nopen=SETUP.EXE\r\n' >"$d/AUTORUN.INF"
 0|same|AUTORUN.INF has no \[autorun\] section||: >"$d/AUTORUN.INF"
 0|same|AUTORUN.INF has no open= in its \[autorun\] section||printf '[AutoRun]\nicon=Q3.EXE\n' >"$d/AUTORUN.INF"
 0|same|||printf '[Other]\r\nopen=X.EXE\r\n[AutoRun]\r\n Open = ".\\q3.exe" /x\r\n' >"$d/AUTORUN.INF"
+0|same|||printf '[autorun]\ropen=Q3\r' >"$d/AUTORUN.INF"
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink

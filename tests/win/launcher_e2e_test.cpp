@@ -310,11 +310,12 @@ TEST_P(LauncherTest, TheSessionEndingDuringAnInstallLeavesAllOrNothing)
     const struct {
         const char* what;
         Moment moment;
+        LPARAM how;  // a shutdown or restart, or a logoff
     } cases[] = {
-        {"during the copy", kCopying},
-        {"at the cancel question", kCancelQuestion},
-        {"at the notice of a failed copy", kFailureNotice},
-        {"at the notice of a completed copy", kDoneNotice},
+        {"during the copy", kCopying, 0},
+        {"at the cancel question, a logoff", kCancelQuestion, LPARAM(ENDSESSION_LOGOFF)},
+        {"at the notice of a failed copy", kFailureNotice, 0},
+        {"at the notice of a completed copy", kDoneNotice, 0},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.what);
@@ -344,7 +345,7 @@ TEST_P(LauncherTest, TheSessionEndingDuringAnInstallLeavesAllOrNothing)
             ASSERT_TRUE(IsNotice(box, test.moment == kDoneNotice ? kTextInstallDone : kTextInstallFailed,
                                  product().title));
         }
-        EXPECT_TRUE(run.EndSession());
+        EXPECT_TRUE(run.EndSession(test.how));
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
         if (test.moment == kDoneNotice) {

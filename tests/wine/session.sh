@@ -78,7 +78,7 @@ windows_ready() {
 }
 
 windows_session() {
-    local failed
+    local failed lacking reason
     export WINE_TEMPLATE=${WINE_TEMPLATE:-$(pwd)/build/wine-template}
     start_x DISPLAY 24 && start_x DISPLAY8 8 || {
         windows_session_why="cannot start Xvfb"
@@ -100,7 +100,15 @@ windows_session() {
     failed=$windows_session_why
     echo "$failed; trying the emulator" >&2
     export WINE_EMULATE=1 WINE_TEMPLATE="$WINE_TEMPLATE-emulated"
-    cmake/deps.sh wine32 && allow_32bit || return 1
+    lacking=$(mktemp)
+    DEPS_LACKING=$lacking cmake/deps.sh wine32 >&2
+    reason=$(cut -f 2 "$lacking")
+    rm -f "$lacking"
+    if [ -n "$reason" ] || ! allow_32bit; then
+        windows_session_why="$failed; the emulator cannot take over: ${reason:-$windows_session_why}"
+        session_32bit=""
+        return 1
+    fi
     session_32bit="$session_32bit, since $failed"
     windows_ready || return 2
     windows_session_why=""

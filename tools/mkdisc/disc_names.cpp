@@ -183,7 +183,10 @@ std::string Printable(const std::string& bytes)
     std::string shown;
     char32_t c;
     for (size_t at = 0, length; at < bytes.size(); at += length) {
-        if ((length = NextCharacter(bytes, at, &c)) > 0) {
+        length = NextCharacter(bytes, at, &c);
+        // Control characters would act on the terminal, and a backslash
+        // would read as an escape.
+        if (length > 0 && c >= 0x20 && c != 0x7F && c != '\\') {
             shown += bytes.substr(at, length);
             continue;
         }

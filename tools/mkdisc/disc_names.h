@@ -26,7 +26,8 @@ bool IsUtf8(const std::string& text);
 // (カ and U+3099, as a Mac writes ガ, become ガ); otherwise as it is.
 std::string Composed(const std::string& name);
 
-// A name for a message: its UTF-8 as it is, every other byte as \xNN.
+// A name for a message: its UTF-8 as it is, every other byte, a control
+// character and a backslash as \xNN.
 std::string Printable(const std::string& bytes);
 
 // Why Windows cannot have `name` on a disc as it is spelled (one that is

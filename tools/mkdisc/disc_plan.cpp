@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "cli.h"
@@ -122,15 +123,20 @@ struct Scan {
         std::string path;
     };
     std::vector<Folder> folders;  // those being read, from the root down
+    std::vector<bool> used;       // by --exclude: whether each glob left anything out
     struct stat out;              // OUT as it is, if it exists
     bool outExists = false;
 
-    bool Excluded(const std::string& name, const std::string& composed) const
+    // Names are matched in any case, as Windows matches them.
+    bool Excluded(const std::string& name, const std::string& composed)
     {
-        for (const std::string& glob : options.excludes)
-            if (fnmatch(glob.c_str(), name.c_str(), 0) == 0 || fnmatch(glob.c_str(), composed.c_str(), 0) == 0)
-                return true;
-        return false;
+        bool excluded = false;
+        for (size_t i = 0; i < options.excludes.size(); ++i) {
+            const char* glob = options.excludes[i].c_str();
+            if (fnmatch(glob, name.c_str(), FNM_CASEFOLD) == 0 || fnmatch(glob, composed.c_str(), FNM_CASEFOLD) == 0)
+                excluded = used[i] = true;
+        }
+        return excluded;
     }
 
     bool Read(const fs::path& dir, DiscEntry* into, const Place& place)
@@ -338,8 +344,12 @@ bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowan
 // open= of its first [autorun] section (names in any case), up to a space
 // or its closing quote, from the disc's root. Why that is not `launcher`,
 // or "".
-std::string AutorunProblem(const std::string& content, const std::string& launcher)
+std::string AutorunProblem(std::string content, const std::string& launcher)
 {
+    std::string utf8;  // NT reads one in UTF-16 too
+    if (content.compare(0, 2, "\xFF\xFE") == 0 &&
+        Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(content.data() + 2), (content.size() - 2) / 2), &utf8))
+        content = utf8;
     const auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(" \t"));
         text.erase(text.find_last_not_of(" \t\r") + 1);
@@ -348,7 +358,7 @@ std::string AutorunProblem(const std::string& content, const std::string& launch
     bool inSection = false, sawSection = false;
     size_t at = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a UTF-8 mark
     while (at < content.size()) {
-        const size_t end = std::min(content.find('\n', at), content.size());
+        const size_t end = std::min(content.find_first_of("\r\n", at), content.size());
         const std::string line = trimmed(content.substr(at, end - at));
         at = end + 1;
         if (!line.empty() && line[0] == '[') {
@@ -371,7 +381,9 @@ std::string AutorunProblem(const std::string& content, const std::string& launch
             name = 2;
         else if (program[0] == '\\')
             name = 1;
-        if (SameName(program.substr(name), launcher.c_str()))
+        // Windows adds .EXE to a program named without an extension.
+        program = program.substr(name);
+        if (SameName(program, launcher.c_str()) || SameName(program + ".EXE", launcher.c_str()))
             return "";
         return "opens " + program + ", not the launcher " + launcher + ": autorun would not start it";
     }
@@ -390,12 +402,15 @@ bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
     if (own) {
         // The folder's own is pressed as it is; one that starts something
         // else (another product's, an empty one) silently stops autorun.
-        std::vector<uint8_t> bytes;
-        if (!ReadInput(own->path, kLargestProgram, &bytes, error))
-            return false;
-        const std::string problem = AutorunProblem(std::string(bytes.begin(), bytes.end()), plan->launcher);
+        // Its head is enough: an [autorun] section lies near the top.
+        std::ifstream file(own->path, std::ios::binary);
+        std::string head(64 << 10, '\0');
+        file.read(&head[0], std::streamsize(head.size()));
+        head.resize(size_t(file.gcount()));
+        const std::string problem = AutorunProblem(head, plan->launcher);
         if (!problem.empty())
-            plan->warnings.push_back(Printable(own->path) + " " + problem + "; it is pressed as it is");
+            plan->warnings.push_back(Printable((fs::path(dir) / fs::path(own->path).filename()).string()) + " " +
+                                     problem + "; it is pressed as it is");
         return true;
     }
     DiscEntry autorun;
@@ -441,10 +456,13 @@ bool PlanDisc(const std::string& dir, const FolderOptions& folder, const DiscAll
     struct stat root;
     if (stat(dir.c_str(), &root) != 0 || !S_ISDIR(root.st_mode))
         return Refuse(error, Printable(dir) + " is not a folder");
-    Scan scan{folder, error, plan, {{root.st_dev, root.st_ino, Printable(dir)}}, {}};
+    Scan scan{folder, error, plan, {{root.st_dev, root.st_ino, Printable(dir)}}, std::vector<bool>(folder.excludes.size()), {}};
     scan.outExists = !folder.out.empty() && stat(folder.out.c_str(), &scan.out) == 0;
     if (!scan.Read(dir, &plan->root, Place{1, 1}))
         return false;
+    for (size_t i = 0; i < folder.excludes.size(); ++i)
+        if (!scan.used[i])
+            plan->warnings.push_back("--exclude " + Printable(folder.excludes[i]) + " left nothing out");
     const DiscEntry* launcher = nullptr;
     const Product* product = nullptr;
     if (!FindLauncher(dir, *plan, &launcher, &product, error))

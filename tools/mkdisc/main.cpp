@@ -40,7 +40,8 @@ const Tool kMkdisc{
     "                       2155-12-31 (default SOURCE_DATE_EPOCH, else the newest\n"
     "                       modification time in DIR)\n"
     "  --exclude GLOB       leaves out every entry, in any folder, whose name matches\n"
-    "                       GLOB (such as .git or '._*'); may be given again\n"
+    "                       GLOB in any case (such as .git or '._*'); may be given\n"
+    "                       again; one that leaves nothing out is warned of\n"
     "  --follow-links       presses what a symbolic link points to (else a link is\n"
     "                       refused); one that leads back into a folder holding it,\n"
     "                       a pseudo-file whose size is not what it reads, and OUT\n"
@@ -196,6 +197,9 @@ int Run(const CommandLine& line)
     folder.followLinks = line.Has("--follow-links");
     if (line.Has("--exclude"))
         folder.excludes = line.values.at("--exclude");
+    for (const std::string& glob : folder.excludes)
+        if (glob.find('/') != std::string::npos)
+            return UsageError("--exclude wants a pattern of names, matched in every folder, not a path: " + glob);
     folder.out = out;
     DiscAllowances allowances;
     allowances.anyMachine = line.Has("--allow-any-machine");

@@ -149,25 +149,32 @@ static BOOL CALLBACK AddProcessWindow(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-::testing::AssertionResult Launch::EndSession()
+::testing::AssertionResult Launch::EndSession(LPARAM how)
 {
     ProcessWindows windows{process_.dwProcessId, {}};
     EnumWindows(AddProcessWindow, (LPARAM)&windows);
-    HWND refused = NULL;
+    HWND refused = NULL, silent = NULL;
     for (HWND window : windows.found) {
         DWORD_PTR agreed = FALSE;
-        if (SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWaitMs, &agreed) && !agreed) {
+        // A window gone meanwhile (a box closing) is not asked.
+        if (!SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, how, SMTO_NORMAL, kWaitMs, &agreed))
+            silent = IsWindow(window) ? window : NULL;
+        else if (!agreed)
             refused = window;
+        if (refused || silent)
             break;
-        }
     }
+    const bool ending = !refused && !silent;
     for (HWND window : windows.found) {
         DWORD_PTR ignored;
-        SendMessageTimeoutA(window, WM_ENDSESSION, refused == NULL, 0, SMTO_NORMAL, kWaitMs, &ignored);
+        if (!SendMessageTimeoutA(window, WM_ENDSESSION, ending, how, SMTO_NORMAL, kWaitMs, &ignored) && !silent &&
+            IsWindow(window))
+            silent = window;
     }
-    if (refused)
-        return ::testing::AssertionFailure() << "window " << refused << " (" << ShowBytes(WindowText(refused))
-                                             << ") would not let the session end";
+    if (refused || silent)
+        return ::testing::AssertionFailure() << "window " << (refused ? refused : silent) << " ("
+                                             << ShowBytes(WindowText(refused ? refused : silent)) << ") "
+                                             << (refused ? "would not let the session end" : "did not answer");
     TerminateProcess(process_.hProcess, 0);
     WaitForSingleObject(process_.hProcess, kWaitMs);
     return ::testing::AssertionSuccess();

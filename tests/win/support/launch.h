@@ -59,8 +59,9 @@ public:
     DWORD WaitForExit(DWORD timeoutMs = kWaitMs);
     // Ends the session as Windows does: WM_QUERYENDSESSION to each top-level
     // window of the launcher, then WM_ENDSESSION to each with the outcome,
-    // then the process is ended. A failure says which window refused.
-    ::testing::AssertionResult EndSession();
+    // then the process is ended; `how` is their lParam (ENDSESSION_LOGOFF or
+    // 0). A failure says which window refused or did not answer.
+    ::testing::AssertionResult EndSession(LPARAM how = 0);
 
 private:
     PROCESS_INFORMATION process_ = {};
