@@ -110,9 +110,10 @@ install_group() {
     # -q, not -qq, which leaves out the dependencies that cannot be met.
     # shellcheck disable=SC2086
     apt_get install -y -q --no-install-recommends "$@" $packages && return 0
-    reason="cannot install$packages: $(apt_said)"
+    said=$(apt_said)
+    reason="cannot install$packages: $said"
     # A package that cannot be found or matched may be the indexes' doing.
-    case $reason in
+    case $said in
     *lock*) ;;
     *)
         if [ -n "$stale" ]; then
