@@ -51,6 +51,7 @@ said() {
 
 step="the packages"
 lacking="$demo/lacking-packages"
+: >"$lacking"
 DEPS_LACKING=$lacking cmake/deps.sh build wine wine32 || [ -s "$lacking" ] || { why="cmake/deps.sh failed"; exit 1; }
 why=$(awk -F '\t' '$1 != "wine32" { print $2; exit }' "$lacking")
 [ -z "$why" ] || exit 1
@@ -102,6 +103,7 @@ if [ -n "$interactive" ]; then
     export WINEPREFIX="$demo/prefix"
     [ "$build" = win32 ] || WINEPREFIX="$demo/prefix-win64"
     [ -d "$WINEPREFIX" ] || copy_prefix "$template" "$WINEPREFIX" || {
+        rm -rf "$WINEPREFIX"  # half a prefix would be taken for one next time
         why="cannot copy the Wine prefix $template to $WINEPREFIX"
         exit 1
     }

@@ -44,19 +44,22 @@ declare -A needs=([native]="build" [fuzz]="build fuzz" [wine]="build wine wine32
 declare -A trees=([native]="native win32" [fuzz]="fuzz" [wine]="native win32" [wine64]="native win64")
 mkdir -p "$logs"
 
-# What can be installed is; deps.sh names each group that cannot be, and a
-# deps.sh that failed without naming one leaves nothing to build with.
-lacking="$logs/lacking-packages"
+# What can be installed is; deps.sh names each group that cannot be. One
+# that failed without naming any is broken, and fails every stage.
+lacking="$logs/lacking-packages" broken=""
+: >"$lacking"
 # shellcheck disable=SC2046
 DEPS_LACKING=$lacking cmake/deps.sh $(for stage in "${stages[@]}"; do echo "${needs[$stage]}"; done) ||
-    [ -s "$lacking" ] || printf 'build\tcmake/deps.sh failed\n' >"$lacking"
+    [ -s "$lacking" ] || broken="cmake/deps.sh failed without naming what it lacks (see its output above)"
 
 # Why a stage cannot run: the first group it needs that could not be
 # installed (a local run skips it, CI fails it), or a tree of its that did
 # not build (which fails).
 declare -A why=() skippable=() built=()
 for stage in "${stages[@]}"; do
+    why[$stage]=$broken
     for group in ${needs[$stage]}; do
+        [ -z "$broken" ] || break
         why[$stage]=$(awk -F '\t' -v group="$group" '$1 == group { print $2; exit }' "$lacking")
         [ -z "${why[$stage]}" ] || { skippable[$stage]=1 && break; }
     done

@@ -61,9 +61,10 @@ apt_said() {
 # apt-get, its output kept in $log; tried again where it failed for what
 # passes with time. An update that could not fetch an index fails too,
 # though apt-get says so only in a warning when the network is down. Once
-# a call has used up its tries, later ones try once: a lock held for good
-# or a network that is down costs one wait, not one a call.
-gave_up=""
+# a call has used up its tries, later ones of its kind (update, install)
+# try once: a lock held for good or a network that is down costs one wait,
+# not one a call.
+gave_up=" "
 apt_get() {
     try=1
     while ! { apt-get "$@" >"$log" 2>&1 && ! grep -q '^[WE]: Failed to fetch' "$log"; }; do
@@ -74,8 +75,8 @@ apt_get() {
             *"Could not get lock"* | *"Unable to lock"* | *"Unable to acquire"*) ;;
         *) return 1 ;;
         esac
-        [ "$try" -lt 3 ] && [ -z "$gave_up" ] || {
-            gave_up=1
+        [ "$try" -lt 3 ] && case $gave_up in *" $1 "*) false ;; esac || {
+            gave_up="$gave_up$1 "
             return 1
         }
         try=$((try + 1))
@@ -112,10 +113,10 @@ install_group() {
     apt_get install -y -q --no-install-recommends "$@" $packages && return 0
     said=$(apt_said)
     reason="cannot install$packages: $said"
-    # A package that cannot be found or matched may be the indexes' doing.
+    # A package that cannot be found, matched or fetched may be the indexes'
+    # doing.
     case $said in
-    *lock*) ;;
-    *)
+    *"Unable to locate"* | *"no installation candidate"* | *"Depends:"* | *"held broken"* | *"Failed to fetch"*)
         if [ -n "$stale" ]; then
             reason="$reason; the archive is in an inconsistent state ($stale failed to download): try again later"
         elif [ -n "$not_updated" ]; then
@@ -136,11 +137,14 @@ has() { wants "$1" && case $lacking in *" $1 "*) return 1 ;; *) return 0 ;; esac
 
 added_i386=""
 if wants wine32 && ! installed wine32:i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    added_i386=1
+    if dpkg --add-architecture i386 >"$log" 2>&1; then
+        added_i386=1
+    else
+        lack wine32 "cannot add the i386 architecture for wine32:i386: $(apt_said)"
+    fi
 fi
 for group in build fuzz wine wine32 bench; do
-    wants "$group" || continue
+    has "$group" || continue
     missing=""
     for package in $(packages_of "$group"); do
         installed "$package" || missing="$missing $package"
@@ -158,10 +162,13 @@ current_emulator() {
 if has wine32 && "$here/../tests/wine/emulator.sh" needed && ! current_emulator; then
     backports=/etc/apt/sources.list.d/bookworm-backports.sources made=""
     if [ ! -f "$backports" ]; then
-        # The archive of the machine's own bookworm entry.
+        # The archive of the machine's own bookworm entry, in either form
+        # (a one-line entry may carry [options] before its address).
         uri=$({ cat /etc/apt/sources.list.d/*.sources 2>/dev/null || true; } | awk '
             /^URIs:/ { uri = $2 } /^Suites:/ { for (i = 2; i <= NF; i++) if ($i == "bookworm") print uri }' | head -n 1)
-        [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
+        [ -n "$uri" ] || uri=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } | awk '
+            $1 == "deb" { i = 2; if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) i++; i++ }
+                          if ($(i + 1) == "bookworm") { print $i; exit } }')
         if [ -n "$uri" ]; then
             printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
                 "$uri" >"$backports"
@@ -169,12 +176,12 @@ if has wine32 && "$here/../tests/wine/emulator.sh" needed && ! current_emulator;
         fi
     fi
     if [ -f "$backports" ]; then
-        echo "this kernel cannot run 32-bit programs: the emulator comes from bookworm-backports"
+        echo "32-bit programs need the emulator here: it comes from bookworm-backports"
         install_group wine32 " qemu-user-static" -t bookworm-backports
         # A source that brought nothing is not left behind.
         [ -z "$made" ] || has wine32 || rm -f "$backports"
     else
-        lack wine32 "this kernel cannot run 32-bit programs, and no bookworm archive is configured to take a current qemu-user-static from (bookworm-backports)"
+        lack wine32 "32-bit programs need the emulator here, and no bookworm archive is configured to take a current qemu-user-static from (bookworm-backports)"
     fi
 fi
 # An architecture added for nothing is not left behind either: the

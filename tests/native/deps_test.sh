@@ -77,7 +77,10 @@ stand_in "$bin/dpkg" <<'EOF'
 #!/bin/sh
 case $1 in
 --print-foreign-architectures) cat "$FAKE_STATE/architectures" 2>/dev/null ;;
---add-architecture) echo "$2" >>"$FAKE_STATE/architectures" ;;
+--add-architecture)
+    [ -z "${FAKE_NO_ARCH:-}" ] || { echo "dpkg: error: requested operation requires superuser privilege" >&2 && exit 2; }
+    echo "$2" >>"$FAKE_STATE/architectures"
+    ;;
 --remove-architecture) sed -i "/^$2\$/d" "$FAKE_STATE/architectures" ;;
 *) exit 2 ;;
 esac
@@ -219,4 +222,19 @@ check "the build packages refused" "FAKE_UNKNOWN=mingw-w64" 1 "build" \
 ^  wine +skipped +[0-9]+ s  SKIPPED: $no_build$
 ^  wine64 +skipped +[0-9]+ s  SKIPPED: $no_build$" \
     "^run\.sh: the demo stopped at the packages: $no_build$"
+check "no i386 architecture to be had" "FAKE_NO_ARCH=1" 1 "wine32" \
+    "^deps\.sh: cannot add the i386 architecture for wine32:i386: dpkg: error: requested operation requires superuser privilege$" \
+    0 "$without_wine32" "^  wine +skipped +[0-9]+ s  SKIPPED: cannot add the i386 architecture" "${stopped}win64$"
+
+# A deps.sh that fails without naming what it lacks leaves nothing known:
+# every stage fails, in a local run too.
+printf '#!/bin/sh\nexit 1\n' | stand_in "$tree/cmake/deps.sh"
+: >"$state/ran"
+env -u CI "$tree/test.sh" >"$work/out" 2>&1
+status=$?
+[ "$status" = 1 ] || fail "a broken deps.sh: test.sh exited $status, wanted 1"
+[ -s "$state/ran" ] && fail "a broken deps.sh: test.sh ran $(paste -sd ' ' "$state/ran")"
+missed=$(matches "^  native +FAILED +[0-9]+ s  FAILED: cmake/deps\.sh failed without naming what it lacks
+^  wine64 +FAILED" "$work/out")
+[ -z "$missed" ] || fail "a broken deps.sh: test.sh said '$(cat "$work/out")', wanted /$missed/"
 finish "deps"

@@ -229,6 +229,7 @@ done 3<<'ROWS'
 0|same|--exclude \*.PSD left nothing out|--exclude=*.PSD|
 2|same|--exclude wants a pattern of names, matched in every folder, not a path: SAVE/\*|--exclude=SAVE/*|
 1|same|A\\x1BB.DAT holds a character Windows does not allow||: >"$d/$(printf 'A\x1bB.DAT')"
+1|same|A\\xC2\\x9BB.DAT cannot be written in code page 932||: >"$d/$(printf 'A\xc2\x9bB.DAT')"
 # A folder's own AUTORUN.INF goes on as it is; one that does not start the
 # launcher is warned of.
 0|same|AUTORUN.INF opens SETUP.EXE, not the launcher Q3.EXE||printf '[autorun]\r\nopen=SETUP.EXE\r\n' >"$d/AUTORUN.INF"
@@ -236,6 +237,7 @@ done 3<<'ROWS'
 0|same|AUTORUN.INF has no open= in its \[autorun\] section||printf '[AutoRun]\nicon=Q3.EXE\n' >"$d/AUTORUN.INF"
 0|same|||printf '[Other]\r\nopen=X.EXE\r\n[AutoRun]\r\n Open = ".\\q3.exe" /x\r\n' >"$d/AUTORUN.INF"
 0|same|||printf '[autorun]\ropen=Q3\r' >"$d/AUTORUN.INF"
+0|same|||python3 -c 'import sys; open(sys.argv[1], "wb").write("[autorun]\r\nopen=Q3.EXE\r\n".encode("utf-16"))' "$d/AUTORUN.INF"
 # The files as they were when the press began.
 1|-|changed while it was pressed, from 200000 to 200004 bytes||change_when_pressed "$d/MOVIE.DAT" grow
 1|-|changed while it was pressed, from 200000 to 2 bytes||change_when_pressed "$d/MOVIE.DAT" shrink

@@ -67,7 +67,8 @@ make_template() {
 
 # The template, and a first start of a 64-bit and (unless WINE_64_ONLY) a
 # 32-bit program in it; 2 where the 64-bit one fails, 1 where the template
-# or the 32-bit one does.
+# or the 32-bit one does (and so does windows_session, where the 64-bit
+# programs can still run).
 windows_ready() {
     make_template "$WINE_TEMPLATE" || {
         windows_session_why="cannot make the Wine prefix $WINE_TEMPLATE${session_32bit:+ with 32-bit programs $session_32bit}"
@@ -93,6 +94,7 @@ windows_session() {
     case $?,$session_32bit in
     0,*) return 0 ;;
     1,"by the kernel") ;;
+    1,*) return 1 ;;
     *) return 2 ;;
     esac
     # The kernel's way failed the 32-bit programs: the emulator, and a
@@ -110,7 +112,7 @@ windows_session() {
         return 1
     fi
     session_32bit="$session_32bit, since $failed"
-    windows_ready || return 2
+    windows_ready || return
     windows_session_why=""
 }
 

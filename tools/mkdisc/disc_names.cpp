@@ -181,12 +181,15 @@ std::string Composed(const std::string& name)
 std::string Printable(const std::string& bytes)
 {
     std::string shown;
-    char32_t c;
+    char32_t c = 0;
     for (size_t at = 0, length; at < bytes.size(); at += length) {
         length = NextCharacter(bytes, at, &c);
-        // Control characters would act on the terminal, and a backslash
-        // would read as an escape.
-        if (length > 0 && c >= 0x20 && c != 0x7F && c != '\\') {
+        // Control characters (C0, C1, and those that turn the direction of
+        // text) would act on the terminal, and a backslash would read as an
+        // escape.
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0x200E && c <= 0x200F) ||
+            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        if (length > 0 && !control && c != '\\') {
             shown += bytes.substr(at, length);
             continue;
         }

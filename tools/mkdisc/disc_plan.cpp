@@ -346,9 +346,11 @@ bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowan
 // or "".
 std::string AutorunProblem(std::string content, const std::string& launcher)
 {
-    std::string utf8;  // NT reads one in UTF-16 too
+    std::string utf8;  // NT reads one in UTF-16 too, by its mark
     if (content.compare(0, 2, "\xFF\xFE") == 0 &&
         Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(content.data() + 2), (content.size() - 2) / 2), &utf8))
+        content = utf8;
+    else if (content.compare(0, 2, "\xFE\xFF") == 0 && JolietToUtf8(content.substr(2, (content.size() - 2) & ~size_t(1)), &utf8))
         content = utf8;
     const auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(" \t"));
@@ -385,7 +387,7 @@ std::string AutorunProblem(std::string content, const std::string& launcher)
         program = program.substr(name);
         if (SameName(program, launcher.c_str()) || SameName(program + ".EXE", launcher.c_str()))
             return "";
-        return "opens " + program + ", not the launcher " + launcher + ": autorun would not start it";
+        return "opens " + Printable(program) + ", not the launcher " + launcher + ": autorun would not start it";
     }
     return std::string(sawSection ? "has no open= in its [autorun] section" : "has no [autorun] section") +
         ": Windows starts nothing when the disc goes in, not the launcher " + launcher;
@@ -404,6 +406,8 @@ bool AddAutorun(const std::string& dir, DiscPlan* plan, std::string* error)
         // else (another product's, an empty one) silently stops autorun.
         // Its head is enough: an [autorun] section lies near the top.
         std::ifstream file(own->path, std::ios::binary);
+        if (!file)
+            return Refuse(error, WithReason("cannot read " + Printable(own->path)));
         std::string head(64 << 10, '\0');
         file.read(&head[0], std::streamsize(head.size()));
         head.resize(size_t(file.gcount()));

@@ -21,6 +21,7 @@
 
 #include "cli.h"
 #include "disc_image.h"
+#include "disc_names.h"
 #include "disc_plan.h"
 
 namespace fs = std::filesystem;
@@ -199,7 +200,8 @@ int Run(const CommandLine& line)
         folder.excludes = line.values.at("--exclude");
     for (const std::string& glob : folder.excludes)
         if (glob.find('/') != std::string::npos)
-            return UsageError("--exclude wants a pattern of names, matched in every folder, not a path: " + glob);
+            return UsageError("--exclude wants a pattern of names, matched in every folder, not a path: " +
+                              Printable(glob));
     folder.out = out;
     DiscAllowances allowances;
     allowances.anyMachine = line.Has("--allow-any-machine");
