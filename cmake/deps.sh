@@ -101,6 +101,13 @@ update() {
 }
 
 lacking=""
+# lack GROUP REASON: notes that the group cannot be installed, and says why.
+lack() {
+    reason=$2
+    echo "deps.sh: $reason" >&2
+    lacking="$lacking $1 "
+    [ -z "${DEPS_LACKING:-}" ] || printf '%s\t%s\n' "$1" "$reason" >>"$DEPS_LACKING"
+}
 # install_group GROUP PACKAGES [OPTION...]: installs them, or says in one
 # line why they cannot be, and notes the group as lacking.
 install_group() {
@@ -125,13 +132,6 @@ install_group() {
         ;;
     esac
     lack "$group" "$reason"
-}
-# lack GROUP REASON: notes that the group cannot be installed, and says why.
-lack() {
-    reason=$2
-    echo "deps.sh: $reason" >&2
-    lacking="$lacking $1 "
-    [ -z "${DEPS_LACKING:-}" ] || printf '%s\t%s\n' "$1" "$reason" >>"$DEPS_LACKING"
 }
 has() { wants "$1" && case $lacking in *" $1 "*) return 1 ;; *) return 0 ;; esac }
 

@@ -147,6 +147,13 @@ bool Utf16ToUtf8(const std::u16string& text, std::string* out)
     return Convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), 2 * text.size(), out);
 }
 
+bool MarkedUtf16ToUtf8(const std::string& bytes, std::string* out)
+{
+    // iconv's UTF-16 reads the mark and drops it.
+    const bool marked = bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+    return marked && Convert("UTF-8", "UTF-16", bytes.data(), bytes.size() & ~size_t(1), out);
+}
+
 bool JolietToUtf8(const std::string& recorded, std::string* out)
 {
     return Convert("UTF-8", "UTF-16BE", recorded.data(), recorded.size(), out);

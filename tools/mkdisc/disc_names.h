@@ -18,6 +18,10 @@ bool Utf16ToUtf8(const std::u16string& text, std::string* out);
 // UTF-8 of a Joliet name as recorded: UCS-2, big-endian.
 bool JolietToUtf8(const std::string& recorded, std::string* out);
 
+// UTF-8 of a text in UTF-16 that starts with its byte-order mark (FF FE or
+// FE FF); false for any other text.
+bool MarkedUtf16ToUtf8(const std::string& bytes, std::string* out);
+
 // Whether a text is valid UTF-8.
 bool IsUtf8(const std::string& text);
 

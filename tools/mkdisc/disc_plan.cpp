@@ -149,20 +149,21 @@ struct Scan {
             return Refuse(error, "cannot read " + Printable(dir.string()) + ": " + failure.message());
         std::sort(children.begin(), children.end());
         for (const fs::path& child : children) {
-            const std::string name = child.filename().string();
-            if (Excluded(name, Composed(name)))
+            const std::string name = child.filename().string(), composed = Composed(name);
+            if (Excluded(name, composed))
                 plan->leftOut.push_back(Printable(child.string()));
-            else if (!Add(child, into, place))
+            else if (!Add(child, composed, into, place))
                 return false;
         }
         return NoTwins(dir, *into);
     }
 
-    bool Add(const fs::path& path, DiscEntry* parent, const Place& place)
+    // Adds `path`, whose name goes on the disc `composed`.
+    bool Add(const fs::path& path, const std::string& composed, DiscEntry* parent, const Place& place)
     {
         DiscEntry entry;
         const std::string shown = Printable(path.string());
-        entry.name = Composed(path.filename().string());
+        entry.name = composed;
         entry.onDisc = parent->onDisc.empty() ? entry.name : parent->onDisc + "/" + entry.name;
         entry.path = fs::absolute(path).string();  // libisofs reads by absolute paths
         const std::string problem = NameProblem(entry.name);
@@ -347,10 +348,7 @@ bool CheckEngine(const std::string& dir, const DiscPlan& plan, const DiscAllowan
 std::string AutorunProblem(std::string content, const std::string& launcher)
 {
     std::string utf8;  // NT reads one in UTF-16 too, by its mark
-    if (content.compare(0, 2, "\xFF\xFE") == 0 &&
-        Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(content.data() + 2), (content.size() - 2) / 2), &utf8))
-        content = utf8;
-    else if (content.compare(0, 2, "\xFE\xFF") == 0 && JolietToUtf8(content.substr(2, (content.size() - 2) & ~size_t(1)), &utf8))
+    if (MarkedUtf16ToUtf8(content, &utf8))
         content = utf8;
     const auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(" \t"));
